@@ -1,0 +1,68 @@
+// The message entry of a VkCErrorList and internal access to a list's state.
+//
+// Entries live in one zero-filled heap block allocated at construction, so
+// every field of a fresh entry is 0, every string none and every slot empty.
+// Strings are owned heap copies (strdup/free). Not thread-safe.
+#ifndef VKERRORHANDLING_SRC_LIST_ERRORENTRY_H_
+#define VKERRORHANDLING_SRC_LIST_ERRORENTRY_H_
+
+#include <cstdint>
+
+#include "VkErrorHandling/VkCErrorList.h"
+
+// Slot type codes of an additional parameter. Double and 32-bit integer are
+// numbered in this order on purpose: it is the order images carry.
+enum VkEParameterType : uint32_t {
+    kParameterEmpty = 0,
+    kParameterDouble = 1,
+    kParameterInt32 = 2,
+    kParameterString = 3,
+    kParameterInt64 = 4,
+};
+
+constexpr uint32_t kMaxAdditionalParameters = 10;
+
+struct VkSParameter {
+    uint32_t type;
+    union {
+        int32_t int32Value;
+        int64_t int64Value;
+        double doubleValue;
+        char* stringValue;  // owned; null for none
+    } value;
+};
+
+struct VkCErrorList::Entry {
+    uint32_t messageType;
+    uint32_t errorCode;
+    uint32_t lineNumber;
+    uint64_t timeStamp;
+    uint32_t additionalParametersCount;
+    VkSParameter additionalParameters[kMaxAdditionalParameters];
+    uint32_t displayMode;
+    uint32_t mainModuleNumber;
+    uint32_t subModuleNumber;
+    uint32_t originNode;
+    char* functionName;     // owned; null for none
+    char* messageTemplate;  // owned; null for none
+    char* formatString;     // owned; null for none
+};
+
+// The library's own subsystems reach a list's private state through this
+// friend, so that their helpers can stay free functions in their own files.
+struct VkErrorListAccess {
+    using Entry = VkCErrorList::Entry;
+
+    static Entry* entryAt(const VkCErrorList& list, uint32_t index) { return list.entryAt(index); }
+    static Entry* entries(const VkCErrorList& list) { return list.entries; }
+    static bool isMessageList(const VkCErrorList& list) { return list.isMessageList; }
+    static void setIsMessageList(VkCErrorList& list, bool value) { list.isMessageList = value; }
+    static void setMainSubModule(VkCErrorList& list, uint32_t index) { list.setMainSubModule(index); }
+    static const char* getMessageTemplateInt(const VkCErrorList& list, uint32_t index) {
+        return list.getMessageTemplateInt(index);
+    }
+    static void saveString(char*& field, const char* text) { VkCErrorList::saveString(field, text); }
+    static std::atomic<uint32_t>& masterSlotCount(VkCErrorList& list) { return list.masterSlotCount; }
+};
+
+#endif  // VKERRORHANDLING_SRC_LIST_ERRORENTRY_H_
