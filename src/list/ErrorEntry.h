@@ -7,6 +7,7 @@
 #define VKERRORHANDLING_SRC_LIST_ERRORENTRY_H_
 
 #include <cstdint>
+#include <cstdlib>
 
 #include "VkErrorHandling/VkCErrorList.h"
 
@@ -63,6 +64,16 @@ struct VkErrorListAccess {
     }
     static void saveString(char*& field, const char* text) { VkCErrorList::saveString(field, text); }
     static std::atomic<uint32_t>& masterSlotCount(VkCErrorList& list) { return list.masterSlotCount; }
+
+    // Turns `list` into a list with no entry block and a capacity of 0: every
+    // operation on it is a no-op. The manager hands such a list out where it
+    // has no real one, and a capacity of 0 is how callers recognise it.
+    static void detach(VkCErrorList& list) {
+        list.reset();
+        std::free(list.entries);  // the entry block comes from calloc
+        list.entries = nullptr;
+        list.numberOfEntries = 0;
+    }
 };
 
 #endif  // VKERRORHANDLING_SRC_LIST_ERRORENTRY_H_
