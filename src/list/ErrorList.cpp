@@ -1,0 +1,79 @@
+// Construction, destruction and the list header of VkCErrorList, and the
+// owned-string helpers every other part of the list builds on.
+#include <cstdlib>
+#include <cstring>
+
+#include "list/EntryRelease.h"
+#include "list/ErrorEntry.h"
+
+VkCErrorList::VkCErrorList(uint32_t numberOfEntries, uint32_t maxAdditionalParameters, uint32_t /*reserved*/,
+                           uint32_t nodeId, uint32_t* /*reservedPointer*/)
+    : isMessageList(false),
+      errorCount(0),
+      numberOfEntries(numberOfEntries == 0 ? 1 : numberOfEntries),
+      numberOfUsedEntries(0),
+      maxAdditionalParameters(maxAdditionalParameters > kMaxAdditionalParameters ? kMaxAdditionalParameters
+                                                                                 : maxAdditionalParameters),
+      entries(nullptr),
+      applicationId(0),
+      nodeId(nodeId),
+      masterSlotCount(0) {
+    // calloc zero-fills, which is exactly the state of a never-used entry. A
+    // failed allocation leaves the list degenerate instead of throwing.
+    entries = static_cast<Entry*>(std::calloc(this->numberOfEntries, sizeof(Entry)));
+}
+
+VkCErrorList::~VkCErrorList() {
+    reset();
+    errorCount = 0;
+    numberOfEntries = 0;
+    numberOfUsedEntries = 0;
+    applicationId = 0;
+    nodeId = 0;
+    std::free(entries);
+    entries = nullptr;
+}
+
+uint32_t VkCErrorList::getErrorCount() const { return errorCount; }
+uint32_t VkCErrorList::getErrorCountLock() const { return errorCount; }
+uint32_t VkCErrorList::getErrorCountUnlock() const { return errorCount; }
+uint32_t VkCErrorList::getNumberOfEntries() const { return numberOfEntries; }
+uint32_t VkCErrorList::getNumberOfUsedEntries() const { return numberOfUsedEntries; }
+uint32_t VkCErrorList::getApplicationId() const { return applicationId; }
+void VkCErrorList::setApplicationId(uint32_t applicationId) { this->applicationId = applicationId; }
+uint32_t VkCErrorList::getNodeId() const { return nodeId; }
+void VkCErrorList::setNodeId(uint32_t nodeId) { this->nodeId = nodeId; }
+uint32_t VkCErrorList::getMaxAdditionalParameters(uint32_t /*index*/) const {
+    return maxAdditionalParameters;
+}
+
+void VkCErrorList::reset() {
+    if (entries == nullptr) return;
+    errorCount = 0;
+    while (numberOfUsedEntries > 0) pop();
+    // Setters may write free entries, so strings can sit beyond the used
+    // ones; release them too so that a list never leaks.
+    for (uint32_t i = 0; i < numberOfEntries; ++i) {
+        if (VkNList::holdsResources(entries[i])) VkNList::releaseEntry(entries[i]);
+    }
+}
+
+void VkCErrorList::pop() {
+    if (entries == nullptr || numberOfUsedEntries == 0) return;
+    --numberOfUsedEntries;
+    VkNList::releaseEntry(entries[numberOfUsedEntries]);
+}
+
+VkCErrorList::Entry* VkCErrorList::entryAt(uint32_t index) const {
+    if (entries == nullptr || index >= numberOfEntries) return nullptr;
+    return &entries[index];
+}
+
+void VkCErrorList::saveString(char*& field, const char* text) {
+    // Copy before freeing, so that storing a field's own text back is safe.
+    char* previous = field;
+    field = (text != nullptr && text[0] != '\0') ? ::strdup(text) : nullptr;
+    std::free(previous);
+}
+
+const char* VkCErrorList::getString(const char* stored) { return stored != nullptr ? stored : ""; }
