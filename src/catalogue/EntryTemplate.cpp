@@ -1,0 +1,22 @@
+// The template an entry is rendered with: the one stored in the entry, else
+// the catalogue's text for the entry's code.
+#include "VkErrorHandling/VkCErrorList.h"
+#include "catalogue/MessageCodes.h"
+#include "catalogue/TextCatalogue.h"
+#include "list/ErrorEntry.h"
+
+const char* VkCErrorList::getMessageTemplateInt(uint32_t index) const {
+    const Entry* entry = entryAt(index);
+    return entry != nullptr ? getString(entry->messageTemplate) : nullptr;
+}
+
+const char* VkCErrorList::getMessageTemplate(uint32_t index) const {
+    const Entry* entry = entryAt(index);
+    if (entry == nullptr) return nullptr;
+    const char* stored = getString(entry->messageTemplate);
+    if (stored[0] != '\0') return stored;
+    // An event carries its whole text in the entry; its code names the event,
+    // not a catalogue text.
+    if (entry->messageType == VkNCatalogue::kTypeEvent) return stored;
+    return VkNCatalogue::lookupMessageTemplate(entry->errorCode);
+}
