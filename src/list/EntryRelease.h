@@ -26,6 +26,27 @@ inline bool holdsResources(const VkErrorListAccess::Entry& entry) {
            entry.messageTemplate != nullptr || entry.additionalParametersCount != 0;
 }
 
+// Strings taken out of an entry that is about to be rewritten. They are freed
+// only when this object goes out of scope, so that the new values may still
+// be copied from the very strings they replace (a caller may pass back a
+// text it read from the same entry). Owns what it took; not thread-safe.
+class VkCDetachedStrings {
+  public:
+    VkCDetachedStrings() = default;
+    VkCDetachedStrings(const VkCDetachedStrings&) = delete;
+    VkCDetachedStrings& operator=(const VkCDetachedStrings&) = delete;
+    ~VkCDetachedStrings();
+
+    // Takes the owned string out of `field`, leaving it none.
+    void take(char*& field);
+    // Takes the string parameters, empties the used slots, count becomes 0.
+    void takeParameters(VkErrorListAccess::Entry& entry);
+
+  private:
+    char* strings_[kMaxAdditionalParameters + 3] = {};
+    uint32_t count_ = 0;
+};
+
 }  // namespace VkNList
 
 #endif  // VKERRORHANDLING_SRC_LIST_ENTRYRELEASE_H_
