@@ -42,6 +42,10 @@ extern VK_EXPORT volatile uint32_t DebugSimulateMemoryOverflow;
 
 }  // namespace VkNErrorManager
 
+namespace VkNManager {
+class MasterTable;  // the master error list slots; internal to the library
+}
+
 // A module's message texts. Text group g holds texts[groupStarts[g]] up to,
 // not including, texts[groupStarts[g + 1]]; a code addresses text
 // (code & 0x3FF) of group ((code >> 11) & 0x1FF) of module (code >> 20).
@@ -54,7 +58,7 @@ struct VkResText {
 };
 
 class VK_EXPORT VkCErrorManager {
-public:
+  public:
     // The instance, created on first use (safely when threads race) and
     // destroyed at process exit or library unload.
     static VkCErrorManager& getInstance();
@@ -165,26 +169,44 @@ public:
     // result is then the detached list (getNumberOfEntries() == 0).
     VkCErrorListPool& getMasterErrorList() const;
 
-private:
-    struct MasterTable;  // slot array with its capacity; defined in src/manager
-    friend struct VkErrorManagerAccess;
+  private:
+    friend struct VkErrorManagerAccess;  // tests and the library's own helpers
 
     VkCErrorManager();
     static VkCErrorManager& getSingleton();
+    static uint64_t getDefaultTimestamp();
 
-    static VkCErrorManager* s_pErrorManager;
+    void sendSimpleMessage(uint32_t messageType, uint32_t errorCode, uint32_t lineNumber,
+                           const char* functionName);
+    void sendSimpleMessage(uint32_t messageType, uint32_t errorCode, uint32_t lineNumber,
+                           const char* functionName, const char* formatString, va_list args);
+    // Prints and/or delivers `list` by send mode (0 = the manager's), then resets it.
+    void send(VkCErrorList& list, uint32_t sendMode);
+    // Forgets `list` as a master error list before it is deleted.
+    void removeErrorList(VkCErrorList& list);
+
+    int32_t initMutex();
+    int32_t destroyMutex();
+    int32_t lock() const;
+    int32_t unlock() const;
+
+    static VkCErrorManager* s_pErrorManager;  // read and written with atomic builtins
     static uint32_t s_InitStatus;
 
+    // Every member that the host may change while other threads read it is
+    // atomic; all accesses are relaxed except where a comment says otherwise.
     std::atomic<uint32_t> sendMode;
-    std::atomic<MasterTable*> masterErrorLists;
+    // Published with release, read with acquire and without the lock; tables
+    // it replaced stay alive (chained to it) until the manager is destroyed.
+    std::atomic<VkNManager::MasterTable*> masterErrorLists;
     std::atomic<uint32_t> myNodeId;
     std::atomic<uint32_t> applicationId;
-    VkCErrorListPool* defaultErrorList;
-    uint32_t creatorThreadId;
+    std::atomic<VkCErrorListPool*> defaultErrorList;
+    uint32_t creatorThreadId;  // written only by the constructor and destructor
     std::atomic<uint64_t (*)(void)> timeStampCallback;
     std::atomic<double> timeStampTickDuration;
     std::atomic<void (*)(VkNErrorManager::VkEMsgManCallbackInfo, VkCErrorList*)> messageManagerCallback;
-    void* mutexHandle;  // the platform lock
+    void* mutexHandle;  // the platform lock; null when it could not be created
 };
 
 #endif  // VKERRORHANDLING_VKCERRORMANAGER_H_

@@ -1,0 +1,76 @@
+// Creation and deletion of the lists the manager hands out.
+#include <cstdlib>
+#include <new>
+
+#include "list/ErrorEntry.h"
+#include "manager/ManagerAccess.h"
+#include "platform/ThreadId.h"
+
+namespace {
+
+// Exit status when a list is deleted while another slot still names it: the
+// slot would otherwise be left pointing at freed memory.
+constexpr int kExitListStillMaster = -1234;
+
+// Created lists carry the caller's application id, else the manager's.
+template <typename List>
+List& finishCreatedList(List* list, uint32_t applicationId, uint32_t managerApplicationId) {
+    list->setApplicationId(applicationId != 0 ? applicationId : managerApplicationId);
+    return *list;
+}
+
+}  // namespace
+
+// Lists come from the non-throwing general allocator, not from the pool
+// operators, so the debug switch that makes those fail has no effect here.
+VkCErrorListPool& VkCErrorManager::createErrorList(uint32_t applicationId, uint32_t /*count*/,
+                                                   uint32_t numberOfEntries, uint32_t maxAdditionalParameters,
+                                                   uint32_t reserved) {
+    auto* list = new (std::nothrow)
+        VkCErrorListPool(numberOfEntries, maxAdditionalParameters, reserved, getMyNodeId(), nullptr);
+    if (list == nullptr) {
+        VkNManager::reportAllocationFailure(*this, __LINE__, "VkCErrorManager::createErrorList");
+        return VkNManager::detachedList();
+    }
+    return finishCreatedList(list, applicationId, getApplicationId());
+}
+
+VkCMessageListPool& VkCErrorManager::createMessageList(uint32_t applicationId, uint32_t /*count*/,
+                                                       uint32_t numberOfEntries,
+                                                       uint32_t maxAdditionalParameters, uint32_t reserved) {
+    auto* list = new (std::nothrow)
+        VkCMessageListPool(numberOfEntries, maxAdditionalParameters, reserved, getMyNodeId(), nullptr);
+    if (list == nullptr) {
+        VkNManager::reportAllocationFailure(*this, __LINE__, "VkCErrorManager::createMessageList");
+        return VkNManager::detachedList();
+    }
+    return finishCreatedList(list, applicationId, getApplicationId());
+}
+
+void VkCErrorManager::deleteErrorList(VkCErrorListPool& list) {
+    if (VkNManager::isDetachedList(list)) return;
+    removeErrorList(list);
+    delete &list;
+}
+
+void VkCErrorManager::deleteMessageList(VkCMessageListPool& list) { deleteErrorList(list); }
+
+void VkCErrorManager::removeErrorList(VkCErrorList& list) {
+    VkCErrorListPool* own = defaultErrorList.load(std::memory_order_relaxed);
+    if (own == &list) defaultErrorList.store(nullptr, std::memory_order_relaxed);
+    list.setNodeId(0);
+
+    // Every single-message send ends here, so the common case (no slot names
+    // the list) must cost one load: no lock, no walk over the table.
+    std::atomic<uint32_t>& holders = VkErrorListAccess::masterSlotCount(list);
+    if (holders.load(std::memory_order_acquire) == 0) return;
+
+    // Only the calling thread's own slot may still name the list.
+    const uint32_t slot = VkNPlatform::currentThreadId();
+    if (lock() == 0) {
+        VkNManager::MasterTable* table = masterErrorLists.load(std::memory_order_relaxed);
+        if (table != nullptr && table->get(slot) == &list) table->exchange(slot, nullptr);
+        unlock();
+    }
+    if (holders.load(std::memory_order_acquire) != 0) std::exit(kExitListStillMaster);
+}
