@@ -1,0 +1,101 @@
+// Writing a whole list to a stream, and the tab-separated row of one entry.
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "VkErrorHandling/VkCErrorList.h"
+#include "list/ErrorEntry.h"
+#include "text/FormattedPiece.h"
+#include "text/NumberFormat.h"
+#include "text/TypeNames.h"
+
+namespace {
+
+constexpr size_t kReservedText = 4096;
+constexpr int kMaxWrites = 5;
+
+// One block write, retried behind what a short write took; whatever is left
+// after the last attempt is dropped, so a stuck stream can't hold us.
+void writeText(FILE* stream, const std::string& text) {
+    const char* data = text.data();
+    size_t remaining = text.size();
+    for (int attempt = 0; attempt < kMaxWrites && remaining > 0; ++attempt) {
+        const size_t written = std::fwrite(data, 1, remaining, stream);
+        data += written;
+        remaining -= written;
+    }
+}
+
+// Column 5: "%s:%u", or "%s" for line 0, cut like any formatted piece.
+void appendPlaceColumn(std::string& out, const char* functionName, uint32_t lineNumber) {
+    const size_t start = out.size();
+    out += functionName;
+    if (lineNumber != 0) {
+        out += ':';
+        VkNText::appendDecimal(out, lineNumber);
+    }
+    VkNText::limitPiece(out, start);
+}
+
+}  // namespace
+
+void VkCErrorList::print(FILE* stream, bool tabbed) {
+    if (stream == nullptr || entries == nullptr || numberOfUsedEntries == 0) return;
+    std::string text;
+    text.reserve(kReservedText);
+    if (tabbed) {
+        // Each row needs a string of its own: a row turns every line feed of
+        // the string it is appended to into a carriage return.
+        std::string row;
+        row.reserve(kReservedText);
+        for (uint32_t index = 0; index < numberOfUsedEntries; ++index) {
+            row.clear();
+            getTabbedMessageData(row, index, nullptr);
+            text += row;
+        }
+    } else {
+        for (uint32_t index = 0; index < numberOfUsedEntries; ++index) printError(text, index);
+    }
+    writeText(stream, text);
+    std::fflush(stream);
+}
+
+void VkCErrorList::getTabbedMessageData(std::string& out, uint32_t index, const void* /*reserved*/) {
+    const Entry* entry = entryAt(index);
+    if (entry == nullptr) return;
+
+    out += VkNText::tabbedTypeName(entry->messageType);
+    out += '\t';
+    if (entry->originNode != 0) VkNText::appendDecimal(out, entry->originNode);
+    out += "\t0x";
+    VkNText::appendHex(out, applicationId, true);
+    out += '\t';
+    if (entry->errorCode != 0) {
+        out += "0x";
+        VkNText::appendHex8(out, entry->errorCode);
+    } else {
+        out += "(User)";
+    }
+    out += '\t';
+    const char* functionName = getString(entry->functionName);
+    if (*functionName != '\0') appendPlaceColumn(out, functionName, entry->lineNumber);
+    out += "\t\t";
+    VkNText::appendDecimal(out, entry->timeStamp);
+    out += '\t';
+    setMainSubModule(index);
+    if (entry->mainModuleNumber != 0 || entry->subModuleNumber != 0) {
+        out += "Main ";
+        VkNText::appendDecimal(out, entry->mainModuleNumber);
+        out += ", Sub ";
+        VkNText::appendDecimal(out, entry->subModuleNumber);
+    }
+    out += '\t';
+    const char* text = getMessageTemplate(index);
+    printParameter(out, index, text != nullptr ? text : "", getFormatString(index));
+
+    // A row is one line: every line feed in the string, also those of rows
+    // appended before, becomes a carriage return.
+    std::replace(out.begin(), out.end(), '\n', '\r');
+    out += '\n';
+}

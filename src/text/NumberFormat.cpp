@@ -1,0 +1,132 @@
+#include "text/NumberFormat.h"
+
+#include <cmath>
+#include <limits>
+
+namespace VkNText {
+namespace {
+
+constexpr uint32_t kMaxFastWidth = 64;
+constexpr char kLowerDigits[] = "0123456789abcdef";
+constexpr char kUpperDigits[] = "0123456789ABCDEF";
+
+// A double times 10^3 needs at most 63 significant bits, so with a 64-bit
+// long double mantissa (x87) the scaled value is exact and can be rounded the
+// way the C library rounds the exact binary value. Elsewhere the fixed-point
+// fast path stays off.
+constexpr bool kExactScaling = std::numeric_limits<long double>::digits >= 64;
+constexpr uint32_t kMaxFastPrecision = 3;
+constexpr double kMaxFastMagnitude = 1e15;  // times 10^3 stays below 2^63
+
+// Writes the digits of `value` backwards, ending just before `end`; returns
+// the first digit.
+char* writeDigits(char* end, uint64_t value, unsigned base, const char* digitChars) {
+    char* p = end;
+    do {
+        *--p = digitChars[value % base];
+        value /= base;
+    } while (value != 0);
+    return p;
+}
+
+// Lays out sign and digits in a field of `width` as printf does for the "-"
+// and "0" flags ("-" wins over "0").
+void appendField(std::string& out, bool negative, const char* digits, size_t count, uint32_t flags,
+                 uint32_t width) {
+    const size_t length = count + (negative ? 1 : 0);
+    const size_t padding = width > length ? width - length : 0;
+    const bool leftAlign = (flags & kFlagMinus) != 0;
+    const bool zeroFill = !leftAlign && (flags & kFlagZero) != 0;
+    if (!leftAlign && !zeroFill) out.append(padding, ' ');
+    if (negative) out += '-';
+    if (zeroFill) out.append(padding, '0');
+    out.append(digits, count);
+    if (leftAlign) out.append(padding, ' ');
+}
+
+bool isFastLayout(uint32_t flags, uint32_t width) {
+    return (flags & ~static_cast<uint32_t>(kFlagMinus | kFlagZero)) == 0 && width <= kMaxFastWidth;
+}
+
+}  // namespace
+
+void appendDecimal(std::string& out, uint64_t value) {
+    char buffer[24];
+    char* end = buffer + sizeof buffer;
+    const char* first = writeDigits(end, value, 10, kLowerDigits);
+    out.append(first, static_cast<size_t>(end - first));
+}
+
+void appendHex(std::string& out, uint64_t value, bool upperCase) {
+    char buffer[24];
+    char* end = buffer + sizeof buffer;
+    const char* first = writeDigits(end, value, 16, upperCase ? kUpperDigits : kLowerDigits);
+    out.append(first, static_cast<size_t>(end - first));
+}
+
+void appendHex8(std::string& out, uint32_t value) {
+    char digits[8];
+    for (int i = 7; i >= 0; --i) {
+        digits[i] = kUpperDigits[value & 0xF];
+        value >>= 4;
+    }
+    out.append(digits, sizeof digits);
+}
+
+bool appendIntegerFast(std::string& out, const VkSConversion& conversion, int64_t value, bool is64) {
+    if (conversion.hasPrecision || !isFastLayout(conversion.flags, conversion.width)) return false;
+    if (conversion.length != kLengthNone && conversion.length != kLengthLongLong) return false;
+
+    const char letter = conversion.conversion;
+    const bool isSigned = letter == 'd' || letter == 'i';
+    const uint64_t bits = is64 ? static_cast<uint64_t>(value) : static_cast<uint32_t>(value);
+    bool negative = false;
+    uint64_t magnitude = bits;
+    if (isSigned) {
+        const int64_t signedValue = is64 ? value : static_cast<int32_t>(value);
+        negative = signedValue < 0;
+        // Negate in unsigned arithmetic so that INT64_MIN is no overflow.
+        magnitude = negative ? 0 - static_cast<uint64_t>(signedValue) : static_cast<uint64_t>(signedValue);
+    }
+    unsigned base = 10;
+    const char* digitChars = kLowerDigits;
+    if (letter == 'x' || letter == 'X') base = 16;
+    if (letter == 'X') digitChars = kUpperDigits;
+    if (letter == 'o') base = 8;
+
+    char buffer[24];
+    char* end = buffer + sizeof buffer;
+    const char* first = writeDigits(end, magnitude, base, digitChars);
+    appendField(out, negative, first, static_cast<size_t>(end - first), conversion.flags, conversion.width);
+    return true;
+}
+
+bool appendFixedFast(std::string& out, double value, uint32_t flags, uint32_t width, uint32_t precision) {
+    if (!kExactScaling || precision > kMaxFastPrecision || !isFastLayout(flags, width)) return false;
+    if (!std::isfinite(value) || std::fabs(value) >= kMaxFastMagnitude) return false;
+
+    static constexpr uint64_t kPowersOfTen[] = {1, 10, 100, 1000};
+    const uint64_t scale = kPowersOfTen[precision];
+    const long double scaled = std::fabs(static_cast<long double>(value)) * static_cast<long double>(scale);
+    uint64_t units = static_cast<uint64_t>(scaled);
+    const long double fraction = scaled - static_cast<long double>(units);
+    if (fraction > 0.5L || (fraction == 0.5L && (units & 1) != 0)) ++units;
+
+    char buffer[40];
+    char* end = buffer + sizeof buffer;
+    char* first = end;
+    uint64_t fractional = units % scale;
+    if (precision > 0) {
+        for (uint32_t i = 0; i < precision; ++i) {
+            *--first = static_cast<char>('0' + fractional % 10);
+            fractional /= 10;
+        }
+        *--first = '.';
+    }
+    first = writeDigits(first, units / scale, 10, kLowerDigits);
+    // glibc keeps the sign of negative values that round to zero ("-0.000").
+    appendField(out, std::signbit(value), first, static_cast<size_t>(end - first), flags, width);
+    return true;
+}
+
+}  // namespace VkNText
