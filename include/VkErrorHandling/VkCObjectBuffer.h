@@ -61,6 +61,9 @@ public:
     uint32_t getOccupiedSize();
 
 private:
+    // The library's wire formats encode straight into the block through this.
+    friend struct VkObjectBufferAccess;
+
     int32_t initBuffer(int32_t payloadSize);
     int32_t allocateBuffer(int32_t increment);
 
