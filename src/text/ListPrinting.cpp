@@ -6,6 +6,7 @@
 
 #include "VkErrorHandling/VkCErrorList.h"
 #include "list/ErrorEntry.h"
+#include "text/BlockWrite.h"
 #include "text/FormattedPiece.h"
 #include "text/NumberFormat.h"
 #include "text/TypeNames.h"
@@ -13,19 +14,6 @@
 namespace {
 
 constexpr size_t kReservedText = 4096;
-constexpr int kMaxWrites = 5;
-
-// One block write, retried behind what a short write took; whatever is left
-// after the last attempt is dropped, so a stuck stream can't hold us.
-void writeText(FILE* stream, const std::string& text) {
-    const char* data = text.data();
-    size_t remaining = text.size();
-    for (int attempt = 0; attempt < kMaxWrites && remaining > 0; ++attempt) {
-        const size_t written = std::fwrite(data, 1, remaining, stream);
-        data += written;
-        remaining -= written;
-    }
-}
 
 // Column 5: "%s:%u", or "%s" for line 0, cut like any formatted piece.
 void appendPlaceColumn(std::string& out, const char* functionName, uint32_t lineNumber) {
@@ -57,7 +45,9 @@ void VkCErrorList::print(FILE* stream, bool tabbed) {
     } else {
         for (uint32_t index = 0; index < numberOfUsedEntries; ++index) printError(text, index);
     }
-    writeText(stream, text);
+    VkNText::writeBlock(text.data(), text.size(), [stream](const char* data, size_t count) {
+        return std::fwrite(data, 1, count, stream);
+    });
     std::fflush(stream);
 }
 
