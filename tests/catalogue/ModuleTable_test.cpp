@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "VkErrorHandling/VkCErrorManager.h"
-
 namespace VkNCatalogue {
 namespace {
 
@@ -83,15 +81,6 @@ TEST(ModuleTableTest, ModuleNumbersIgnoreBit31AndTheLowerFields) {
     EXPECT_EQ(sub, 2u);
     getModuleNumbers(0x9DF00000, main, sub);  // module 479 with bit 31
     EXPECT_EQ(sub, 185u);
-}
-
-TEST(ModuleTableTest, RegisteredSetColumnRejectsRowsOutsideTheTable) {
-    static const VkResText set = {nullptr, nullptr, 0, 0};
-    const VkResText* someSet = &set;
-    setRegisteredTextSet(-1, someSet);
-    setRegisteredTextSet(kModuleRowCount, someSet);
-    EXPECT_EQ(registeredTextSet(-1), nullptr);
-    EXPECT_EQ(registeredTextSet(kModuleRowCount), nullptr);
 }
 
 }  // namespace
