@@ -1,0 +1,24 @@
+// A fixture base that gives each manager test the default settings back when
+// it ends, since the manager is one object shared by the whole test binary.
+#ifndef VKERRORHANDLING_TESTS_MANAGER_MANAGERTESTSUPPORT_H_
+#define VKERRORHANDLING_TESTS_MANAGER_MANAGERTESTSUPPORT_H_
+
+#include <gtest/gtest.h>
+
+#include "VkErrorHandling/VkCErrorManager.h"
+
+class ManagerTest : public ::testing::Test {
+  protected:
+    VkCErrorManager& manager = VkCErrorManager::getInstance();
+
+    void TearDown() override {
+        manager.setSendMode(2);
+        manager.setApplicationId(0);
+        manager.setMyNodeId(0);
+        manager.setTimeStampTickDuration(8.5e-9);
+        manager.setTimeStampCallback(nullptr);
+        manager.setMessageManagerCallback(nullptr);
+    }
+};
+
+#endif  // VKERRORHANDLING_TESTS_MANAGER_MANAGERTESTSUPPORT_H_
