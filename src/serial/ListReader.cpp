@@ -1,0 +1,117 @@
+// Reading a list image and appending its messages.
+#include <cstdint>
+
+#include "VkErrorHandling/VkCErrorList.h"
+#include "catalogue/MessageCodes.h"
+#include "serial/ByteReader.h"
+#include "serial/MessageReader.h"
+#include "serial/WireFormat.h"
+
+namespace {
+
+constexpr const char* kFunction = "VkCErrorList::deSerialize";
+
+// Reporting into the master error list, skipped when there is none.
+template <typename... Values>
+void report(VkCErrorList* master, uint32_t code, uint32_t line, const char* format, Values... values) {
+    if (master != nullptr) master->setError(code, line, kFunction, format, values...);
+}
+
+}  // namespace
+
+int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
+    using VkNSerial::ByteReader;
+    ByteReader reader = VkNSerial::payloadReader(data, length);
+    VkCErrorList* master = VkNSerial::reportList();
+
+    uint32_t identifier = 0;
+    if (!reader.readU32(identifier)) return -1;
+    if (identifier != VkNSerial::kListIdentifier) {
+        report(master, VkNCatalogue::kCodeListIdentifier, __LINE__, "%08X%08X",
+               static_cast<int32_t>(VkNSerial::kListIdentifier), static_cast<int32_t>(identifier));
+        return -1;
+    }
+    // Bytes the image still declares, counted down as fields are read; signed
+    // and wide, so a hostile size can neither wrap nor overflow it.
+    uint32_t listSize = 0;
+    if (!reader.readU32(listSize)) return -1;
+    int64_t remaining = int64_t{listSize} - 8;
+
+    uint32_t version = 0;
+    if (!reader.readU32(version)) return -1;
+    remaining -= 4;
+    if (version != VkNSerial::kWireVersion) {
+        report(master, VkNCatalogue::kCodeListVersion, __LINE__, "%08X%08X",
+               static_cast<int32_t>(VkNSerial::kWireVersion), static_cast<int32_t>(version));
+        return -1;
+    }
+    uint32_t headerBytes = 0;
+    uint32_t messageCount = 0;
+    uint32_t messageIdentifier = 0;
+    if (!reader.readU32(headerBytes) || !reader.readU32(nodeId) || !reader.readU32(applicationId) ||
+        !reader.readU32(messageCount) || !reader.readU32(messageIdentifier)) {
+        return -1;
+    }
+    remaining -= 4 + 16;
+    // Newer senders may add header fields behind the known ones.
+    const int64_t headerRemaining = int64_t{headerBytes} - VkNSerial::kListHeaderBytes;
+    if (headerRemaining > 0) {
+        if (!reader.skip(static_cast<uint64_t>(headerRemaining))) return -1;
+        remaining -= headerRemaining;
+    }
+    if (headerRemaining < 0) {
+        report(master, VkNCatalogue::kCodeListHeaderBytes, __LINE__, "%d",
+               static_cast<int32_t>(headerRemaining));
+        return -1;
+    }
+
+    // Every turn consumes a whole block of at least 8 bytes, so a hostile
+    // count ends with the input.
+    int32_t stored = static_cast<int32_t>(messageCount);
+    for (uint32_t i = 0; i < messageCount; ++i) {
+        ByteReader blockStart = reader;
+        uint32_t blockIdentifier = 0;
+        uint32_t messageSize = 0;
+        if (!reader.readU32(blockIdentifier)) return -1;
+        if (blockIdentifier != messageIdentifier) {
+            report(master, VkNCatalogue::kCodeBlockIdentifier, __LINE__, "%d%08X%08X",
+                   static_cast<int32_t>(i), static_cast<int32_t>(messageIdentifier),
+                   static_cast<int32_t>(blockIdentifier));
+            return -1;
+        }
+        // A block too small for its own identifier and size would be read
+        // again and again by a full list; it ends the read instead.
+        if (!reader.readU32(messageSize) || messageSize > remaining || messageSize < 8) return -1;
+        const unsigned char* block = nullptr;
+        if (!blockStart.take(messageSize, block)) return -1;
+        reader = blockStart;
+        remaining -= messageSize;
+
+        int32_t result = 0;
+        if (numberOfUsedEntries < numberOfEntries) {
+            ByteReader blockReader(block, messageSize);
+            result = VkNSerial::readMessage(*this, numberOfUsedEntries, blockReader, 0);
+            if (result == 0) ++numberOfUsedEntries;
+        } else {
+            --stored;  // dropped silently; a full list only counts
+        }
+        ++errorCount;
+        if (result != 0) return -1;
+    }
+
+    if (remaining != VkNSerial::kListTerminationSize) {
+        report(master, VkNCatalogue::kCodeListRemainingBytes, __LINE__, "%d%d",
+               static_cast<int32_t>(VkNSerial::kListTerminationSize),
+               static_cast<int32_t>(static_cast<uint32_t>(remaining)));
+        return -1;
+    }
+    uint32_t words[3] = {};
+    if (!reader.readU32(words[0]) || !reader.readU32(words[1]) || !reader.readU32(words[2])) return -1;
+    for (int i = 0; i < 3; ++i) {
+        if (words[i] != VkNSerial::kTerminationWords[i]) {
+            report(master, VkNCatalogue::kCodeListTermination, __LINE__, "");
+            return -1;
+        }
+    }
+    return stored;
+}

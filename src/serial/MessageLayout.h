@@ -1,0 +1,36 @@
+// The sizes of one entry's message block, measured before it is written so
+// that the block can be reserved once and encoded in a single pass.
+#ifndef VKERRORHANDLING_SRC_SERIAL_MESSAGELAYOUT_H_
+#define VKERRORHANDLING_SRC_SERIAL_MESSAGELAYOUT_H_
+
+#include <cstdint>
+
+#include "VkErrorHandling/VkCErrorList.h"
+
+namespace VkNSerial {
+
+struct MessageLayout {
+    // The three fixed strings ("" for none) and their lengths with the NUL.
+    const char* formatString;
+    const char* functionName;
+    const char* messageTemplate;
+    uint32_t formatLength;
+    uint32_t functionLength;
+    uint32_t templateLength;
+    // Parameters by section: strings, 32-bit integers, wide (double or i64).
+    uint32_t stringCount;
+    uint32_t integerCount;
+    uint32_t wideCount;
+    // Lengths of the string parameters with their NULs, summed.
+    uint64_t stringParameterBytes;
+    // The whole block, identifier to last byte.
+    uint64_t messageSize;
+};
+
+// Measures entry `index`, which must pass the list's index rule. Reads the
+// entry's strings and slots only; changes nothing.
+MessageLayout measureMessage(const VkCErrorList& list, uint32_t index);
+
+}  // namespace VkNSerial
+
+#endif  // VKERRORHANDLING_SRC_SERIAL_MESSAGELAYOUT_H_

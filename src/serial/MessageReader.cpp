@@ -1,0 +1,312 @@
+#include "serial/MessageReader.h"
+
+#include <cstring>
+#include <string>
+
+#include "VkErrorHandling/VkCErrorManager.h"
+#include "VkErrorHandling/VkCObjectBuffer.h"
+#include "catalogue/MessageCodes.h"
+#include "list/EntryRelease.h"
+#include "list/ErrorEntry.h"
+#include "serial/ObjectBufferAccess.h"
+#include "serial/WireFormat.h"
+
+namespace VkNSerial {
+
+namespace {
+
+constexpr const char* kFunction = "VkCErrorList::deSerializeMessage";
+
+// A received string as a C string: its bytes up to the first NUL, the last
+// byte always taken as the NUL. A well-formed string already ends in its NUL
+// and is used in place; any other is copied once. Not copyable: the text may
+// point into the object.
+class ReceivedText {
+  public:
+    ReceivedText(const unsigned char* bytes, uint32_t length) {
+        if (length == 0) {
+            text_ = "";
+        } else if (bytes[length - 1] == '\0') {
+            text_ = reinterpret_cast<const char*>(bytes);
+        } else {
+            copy_.assign(reinterpret_cast<const char*>(bytes), length - 1);
+            text_ = copy_.c_str();
+        }
+    }
+    ReceivedText(const ReceivedText&) = delete;
+    ReceivedText& operator=(const ReceivedText&) = delete;
+
+    const char* c_str() const { return text_; }
+
+  private:
+    std::string copy_;
+    const char* text_;
+};
+
+// The parameter sections of a block. Only the first values of each section
+// are kept: an entry stores at most kMaxAdditionalParameters parameters, so
+// the format walk never takes more from any section.
+struct Sections {
+    struct Bytes {
+        const unsigned char* data;
+        uint32_t length;
+    };
+    uint32_t stringCount = 0;
+    uint32_t integerCount = 0;
+    uint32_t wideCount = 0;
+    Bytes strings[kMaxAdditionalParameters] = {};
+    int32_t integers[kMaxAdditionalParameters] = {};
+    uint64_t wides[kMaxAdditionalParameters] = {};
+};
+
+bool isConversionLetter(char c) { return c != '\0' && std::strchr("iduxXosfegEGp", c) != nullptr; }
+
+bool isIntegerLetter(char c) { return c == 'i' || c == 'd' || c == 'u' || c == 'x' || c == 'X' || c == 'o'; }
+
+// Reads one block into one entry. Short-lived, on the stack of a reader call.
+class MessageBlockReader {
+  public:
+    MessageBlockReader(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase)
+        : list_(list),
+          index_(index),
+          entry_(*VkErrorListAccess::entryAt(list, index)),
+          reader_(reader),
+          reportBase_(reportBase),
+          master_(reportList()),
+          format_(nullptr) {}
+
+    int32_t read() {
+        uint32_t messageSize = 0;
+        if (!findBlock(messageSize)) return -1;
+        const size_t blockStart = reader_.offset() - 8;
+        if (!readHeader() || !readFixedStrings()) return -1;
+        // The old parameters go before the new ones arrive, strings freed.
+        VkNList::releaseParameters(entry_);
+        Sections sections;
+        if (!readSections(sections)) return -1;
+        if (format_ != nullptr) walkFormat(format_, sections);
+        const uint64_t consumed = reader_.offset() - blockStart;
+        if (consumed != messageSize) {
+            report(VkNCatalogue::kCodeMessageRemainingBytes, __LINE__, "%08X%d%d", reportOffset(),
+                   static_cast<int32_t>(messageSize), static_cast<int32_t>(consumed));
+            return -1;
+        }
+        return 0;
+    }
+
+  private:
+    template <typename... Values>
+    void report(uint32_t code, uint32_t line, const char* format, Values... values) {
+        if (master_ != nullptr) master_->setError(code, line, kFunction, format, values...);
+    }
+
+    int32_t reportOffset() const { return static_cast<int32_t>(reportBase_ + reader_.offset()); }
+
+    // Steps over blocks of other kinds. Each turn consumes at least the
+    // 8 bytes of identifier and size, so the loop ends with the input.
+    bool findBlock(uint32_t& messageSize) {
+        uint32_t identifier = 0;
+        if (!reader_.readU32(identifier) || !reader_.readU32(messageSize)) return false;
+        while (identifier != kMessageIdentifier) {
+            if (messageSize < 8) return false;
+            // A foreign block running past the input is not skipped: the
+            // next read starts right behind its size.
+            reader_.skip(messageSize - 8u);
+            if (!reader_.readU32(identifier) || !reader_.readU32(messageSize)) return false;
+        }
+        return true;
+    }
+
+    bool readHeader() {
+        uint32_t version = 0;
+        if (!reader_.readU32(version)) return false;
+        if (version != kWireVersion) {
+            report(VkNCatalogue::kCodeMessageVersion, __LINE__, "%08X%08X%08x", reportOffset(),
+                   static_cast<int32_t>(kWireVersion), static_cast<int32_t>(version));
+            return false;
+        }
+        uint32_t headerBytes = 0;
+        uint64_t wireStamp = 0;
+        uint32_t ignored = 0;
+        if (!reader_.readU32(headerBytes) || !reader_.readU32(entry_.originNode) ||
+            !reader_.readU32(entry_.messageType) || !reader_.readU32(entry_.lineNumber) ||
+            !reader_.readU64(wireStamp)) {
+            return false;
+        }
+        entry_.timeStamp =
+            fromWireTicks(wireStamp, VkCErrorManager::getInstance().getTimeStampTickDuration());
+        if (!reader_.readU32(entry_.errorCode) || !reader_.readU32(entry_.displayMode) ||
+            !reader_.readU32(entry_.mainModuleNumber) || !reader_.readU32(entry_.subModuleNumber) ||
+            !reader_.readU32(ignored) /* the sender's parameter limit */ ||
+            !reader_.readU32(ignored) /* the string bytes */) {
+            return false;
+        }
+        // Newer senders may add header fields behind the known ones.
+        if (headerBytes > kMessageHeaderBytes) return reader_.skip(headerBytes - kMessageHeaderBytes);
+        if (headerBytes < kMessageHeaderBytes) {
+            report(VkNCatalogue::kCodeMessageHeaderBytes, __LINE__, "%08X%d%d", reportOffset(),
+                   static_cast<int32_t>(headerBytes), static_cast<int32_t>(kMessageHeaderBytes));
+            return false;
+        }
+        return true;
+    }
+
+    bool readString(const unsigned char*& bytes, uint32_t& length) {
+        return reader_.readU32(length) && reader_.take(length, bytes);
+    }
+
+    bool readFixedStrings() {
+        uint32_t count = 0;
+        if (!reader_.readU32(count)) return false;
+        for (uint32_t i = 0; i < count; ++i) {
+            const unsigned char* bytes = nullptr;
+            uint32_t length = 0;
+            if (!readString(bytes, length)) return false;
+            const ReceivedText text(bytes, length);
+            switch (i) {
+                case 0:
+                    list_.setFormatString(index_, text.c_str());
+                    format_ = list_.getFormatString(index_);
+                    break;
+                case 1:
+                    list_.setFunctionName(index_, text.c_str());
+                    break;
+                case 2:
+                    list_.setMessageTemplate(index_, text.c_str());
+                    break;
+                default:
+                    report(VkNCatalogue::kCodeSuperfluousString, __LINE__, "%08X%d", reportOffset(),
+                           static_cast<int32_t>(i));
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    // Bounds every section against the bytes left before walking it, so a
+    // hostile count costs no more than the input it claims.
+    bool readSections(Sections& sections) {
+        if (!reader_.readU32(sections.stringCount)) return false;
+        for (uint32_t i = 0; i < sections.stringCount; ++i) {
+            const unsigned char* bytes = nullptr;
+            uint32_t length = 0;
+            if (!readString(bytes, length)) return false;
+            if (i < kMaxAdditionalParameters) sections.strings[i] = {bytes, length};
+        }
+        const unsigned char* values = nullptr;
+        if (!reader_.readU32(sections.integerCount) || !reader_.take(4ull * sections.integerCount, values)) {
+            return false;
+        }
+        for (uint32_t i = 0; i < sections.integerCount && i < kMaxAdditionalParameters; ++i) {
+            sections.integers[i] = static_cast<int32_t>(loadBig32(values + 4 * i));
+        }
+        if (!reader_.readU32(sections.wideCount) || !reader_.take(8ull * sections.wideCount, values)) {
+            return false;
+        }
+        for (uint32_t i = 0; i < sections.wideCount && i < kMaxAdditionalParameters; ++i) {
+            sections.wides[i] = loadBig64(values + 8 * i);
+        }
+        return true;
+    }
+
+    // Takes the sections' values in the order and with the types the format
+    // string gives them, as recording typed them: "ll" or "z" before an
+    // integer letter and "p" mean 64 bits. A section that runs out yields
+    // 0, "" or 0.0. After kMaxAdditionalParameters conversions no further
+    // value could be stored, so the walk ends there.
+    void walkFormat(const char* format, const Sections& sections) {
+        const size_t length = std::strlen(format);
+        uint32_t nextString = 0;
+        uint32_t nextInteger = 0;
+        uint32_t nextWide = 0;
+        uint32_t taken = 0;
+        for (size_t pos = 0; pos < length && taken < kMaxAdditionalParameters; ++pos) {
+            const char next = format[pos + 1];
+            if (format[pos] != '%' || next == '%' || next == ' ' || next == '\0') continue;
+            ++pos;
+            while (pos < length && !isConversionLetter(format[pos])) ++pos;
+            if (pos >= length) break;
+            ++taken;
+            const char letter = format[pos];
+            const bool wideInteger = letter == 'p' || (isIntegerLetter(letter) && hasWidePrefix(format, pos));
+            if (letter == 's') {
+                if (nextString < sections.stringCount) {
+                    const Sections::Bytes& bytes = sections.strings[nextString];
+                    const ReceivedText text(bytes.data, bytes.length);
+                    list_.addAdditionalParameter(index_, text.c_str());
+                } else {
+                    list_.addAdditionalParameter(index_, "");
+                }
+                ++nextString;
+            } else if (wideInteger) {
+                const uint64_t bits = nextWide < sections.wideCount ? sections.wides[nextWide] : 0;
+                list_.addAdditionalParameter(index_, static_cast<int64_t>(bits));
+                ++nextWide;
+            } else if (isIntegerLetter(letter)) {
+                const int32_t value =
+                    nextInteger < sections.integerCount ? sections.integers[nextInteger] : 0;
+                list_.addAdditionalParameter(index_, value);
+                ++nextInteger;
+            } else {
+                double value = 0.0;
+                if (nextWide < sections.wideCount)
+                    std::memcpy(&value, &sections.wides[nextWide], sizeof value);
+                list_.addAdditionalParameter(index_, value);
+                ++nextWide;
+            }
+        }
+    }
+
+    static bool hasWidePrefix(const char* format, size_t letterPos) {
+        if (format[letterPos - 1] == 'z') return true;
+        return letterPos >= 2 && format[letterPos - 1] == 'l' && format[letterPos - 2] == 'l';
+    }
+
+    VkCErrorList& list_;
+    const uint32_t index_;
+    VkErrorListAccess::Entry& entry_;
+    ByteReader& reader_;
+    const uint32_t reportBase_;
+    VkCErrorList* const master_;
+    // The received format string as stored in the entry; null until read.
+    const char* format_;
+};
+
+}  // namespace
+
+VkCErrorList* reportList() {
+    VkCErrorList& master = VkCErrorManager::getInstance().getMasterErrorList();
+    return master.getNumberOfEntries() != 0 ? &master : nullptr;
+}
+
+ByteReader payloadReader(const unsigned char* data, uint32_t length) {
+    if (data == nullptr || length < 4) return ByteReader(nullptr, 0);
+    const uint32_t imageLength = loadBig32(data);
+    if (static_cast<int32_t>(imageLength) < 0 || imageLength > length || imageLength < 4) {
+        return ByteReader(nullptr, 0);
+    }
+    return ByteReader(data + 4, imageLength - 4);
+}
+
+int32_t readMessage(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase) {
+    if (VkErrorListAccess::entryAt(list, index) == nullptr) return -1;
+    MessageBlockReader blockReader(list, index, reader, reportBase);
+    return blockReader.read();
+}
+
+}  // namespace VkNSerial
+
+int32_t VkCErrorList::deSerializeMessage(uint32_t index, VkCObjectBuffer& buffer) {
+    if (entryAt(index) == nullptr) return -1;
+    VkNSerial::ByteReader reader(VkObjectBufferAccess::readCursor(buffer),
+                                 VkObjectBufferAccess::readableSize(buffer));
+    const int32_t result = VkNSerial::readMessage(*this, index, reader, buffer.getReadOffset());
+    VkObjectBufferAccess::advanceRead(buffer, reader.offset());
+    return result;
+}
+
+int32_t VkCErrorList::deSerializeMessage(uint32_t index, const unsigned char* data, uint32_t length) {
+    if (entryAt(index) == nullptr) return -1;
+    VkNSerial::ByteReader reader = VkNSerial::payloadReader(data, length);
+    return VkNSerial::readMessage(*this, index, reader, 0);
+}

@@ -1,0 +1,30 @@
+// Reading message blocks into list entries, shared by the message and the
+// list readers.
+#ifndef VKERRORHANDLING_SRC_SERIAL_MESSAGEREADER_H_
+#define VKERRORHANDLING_SRC_SERIAL_MESSAGEREADER_H_
+
+#include <cstdint>
+
+#include "VkErrorHandling/VkCErrorList.h"
+#include "serial/ByteReader.h"
+
+namespace VkNSerial {
+
+// The reading thread's master error list, or null when the manager has none
+// to give (its detached list); failures found in images are reported there.
+VkCErrorList* reportList();
+
+// Validates a buffer image's length prefix as VkCObjectBuffer's reading
+// constructor does and returns a reader over its payload; a malformed image
+// gives a reader over nothing, on which the first read fails.
+ByteReader payloadReader(const unsigned char* data, uint32_t length);
+
+// Reads one message block (skipping foreign blocks before it) from `reader`
+// into entry `index` of `list` (-1 when it fails the index rule). Reports name
+// positions as `reportBase` + bytes read. 0 on success, -1 on failure; the
+// reader stops where reading stopped.
+int32_t readMessage(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase);
+
+}  // namespace VkNSerial
+
+#endif  // VKERRORHANDLING_SRC_SERIAL_MESSAGEREADER_H_

@@ -1,0 +1,105 @@
+// Writing one entry as a message block.
+#include <cstdint>
+#include <cstring>
+
+#include "VkErrorHandling/VkCErrorList.h"
+#include "VkErrorHandling/VkCErrorManager.h"
+#include "VkErrorHandling/VkCObjectBuffer.h"
+#include "list/ErrorEntry.h"
+#include "serial/BlockWriter.h"
+#include "serial/MessageLayout.h"
+#include "serial/ObjectBufferAccess.h"
+#include "serial/WireFormat.h"
+
+namespace {
+
+using VkNSerial::BlockWriter;
+using VkNSerial::MessageLayout;
+
+void writeParameterSections(BlockWriter& writer, const VkErrorListAccess::Entry& entry,
+                            const MessageLayout& layout) {
+    uint32_t count = entry.additionalParametersCount;
+    if (count > kMaxAdditionalParameters) count = kMaxAdditionalParameters;
+    const VkSParameter* slots = entry.additionalParameters;
+
+    writer.putU32(layout.stringCount);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (slots[i].type != kParameterString) continue;
+        const char* text = slots[i].value.stringValue != nullptr ? slots[i].value.stringValue : "";
+        writer.putString(text, static_cast<uint32_t>(std::strlen(text) + 1));
+    }
+    writer.putU32(layout.integerCount);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (slots[i].type == kParameterInt32) writer.putU32(static_cast<uint32_t>(slots[i].value.int32Value));
+    }
+    // Doubles and 64-bit integers share one section, in parameter order; the
+    // receiver tells them apart by the format string.
+    writer.putU32(layout.wideCount);
+    for (uint32_t i = 0; i < count; ++i) {
+        uint64_t bits;
+        if (slots[i].type == kParameterDouble) {
+            std::memcpy(&bits, &slots[i].value.doubleValue, sizeof bits);
+        } else if (slots[i].type == kParameterInt64) {
+            bits = static_cast<uint64_t>(slots[i].value.int64Value);
+        } else {
+            continue;
+        }
+        writer.putU64(bits);
+    }
+}
+
+}  // namespace
+
+bool VkCErrorList::serializeMessage(uint32_t index, VkCObjectBuffer* buffer, uint32_t& size) {
+    size = 0;
+    Entry* entry = entryAt(index);
+    if (buffer == nullptr || entry == nullptr) return false;
+    const uint32_t start = buffer->getOccupiedSize();
+    const MessageLayout layout = VkNSerial::measureMessage(*this, index);
+    if (layout.messageSize > UINT32_MAX) return false;
+
+    VkCErrorManager& manager = VkCErrorManager::getInstance();
+    // Sending stamps the entry for good: a receiver must know where it came
+    // from, and the module numbers are looked up once.
+    if (entry->originNode == 0) entry->originNode = manager.getMyNodeId();
+    setMainSubModule(index);
+
+    // One growth for the whole block; caller memory that is too small takes
+    // the fields that fit, as separate writes would.
+    VkObjectBufferAccess::reserve(*buffer, layout.messageSize);
+    BlockWriter writer(VkObjectBufferAccess::writeCursor(*buffer), VkObjectBufferAccess::writeLimit(*buffer));
+    writer.putU32(VkNSerial::kMessageIdentifier);
+    writer.putU32(static_cast<uint32_t>(layout.messageSize));
+    writer.putU32(VkNSerial::kWireVersion);
+    writer.putU32(VkNSerial::kMessageHeaderBytes);
+    writer.putU32(entry->originNode);
+    writer.putU32(entry->messageType);
+    writer.putU32(entry->lineNumber);
+    writer.putU64(VkNSerial::toWireTicks(entry->timeStamp, manager.getTimeStampTickDuration()));
+    writer.putU32(entry->errorCode);
+    writer.putU32(entry->displayMode);
+    writer.putU32(entry->mainModuleNumber);
+    writer.putU32(entry->subModuleNumber);
+    writer.putU32(maxAdditionalParameters);
+    writer.putU32(static_cast<uint32_t>(layout.formatLength + layout.functionLength + layout.templateLength +
+                                        layout.stringParameterBytes));
+    writer.putU32(VkNSerial::kFixedStringCount);
+    writer.putString(layout.formatString, layout.formatLength);
+    writer.putString(layout.functionName, layout.functionLength);
+    writer.putString(layout.messageTemplate, layout.templateLength);
+    writeParameterSections(writer, *entry, layout);
+    VkObjectBufferAccess::commitWrite(*buffer, writer.cursor());
+    if (writer.failed()) return false;
+
+    size = buffer->getOccupiedSize() - start;
+    return true;
+}
+
+unsigned char* VkCErrorList::getSerializedMessage(uint32_t index, uint32_t& size) {
+    size = 0;
+    VkCObjectBuffer buffer;
+    uint32_t blockSize = 0;
+    if (!serializeMessage(index, &buffer, blockSize)) return nullptr;
+    size = buffer.getOccupiedSize();
+    return buffer.getStartPointer();
+}
