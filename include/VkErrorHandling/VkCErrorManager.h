@@ -58,7 +58,7 @@ struct VkResText {
 };
 
 class VK_EXPORT VkCErrorManager {
-  public:
+public:
     // The instance, created on first use (safely when threads race) and
     // destroyed at process exit or library unload.
     static VkCErrorManager& getInstance();
@@ -169,7 +169,7 @@ class VK_EXPORT VkCErrorManager {
     // result is then the detached list (getNumberOfEntries() == 0).
     VkCErrorListPool& getMasterErrorList() const;
 
-  private:
+private:
     friend struct VkErrorManagerAccess;  // tests and the library's own helpers
 
     VkCErrorManager();
