@@ -1,0 +1,189 @@
+// Round trips of random content: messages recorded through every conversion
+// letter and size prefix, empty and long strings, every message type and
+// several tick durations read back into equal entries.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <iterator>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "VkErrorHandling/VkCErrorList.h"
+#include "VkErrorHandling/VkCErrorManager.h"
+#include "serial/SerialTestSupport.h"
+
+namespace {
+
+using namespace VkNSerialTest;
+
+enum class Kind { kInt32, kInt64, kDouble, kString };
+
+struct Descriptor {
+    const char* text;
+    Kind kind;
+};
+
+// Every descriptor form recording knows, with the value type it takes.
+const Descriptor kDescriptors[] = {
+    {"%d", Kind::kInt32},     {"%i", Kind::kInt32},      {"%u", Kind::kInt32},     {"%x", Kind::kInt32},
+    {"%X", Kind::kInt32},     {"%o", Kind::kInt32},      {"%08X", Kind::kInt32},   {"%ld", Kind::kInt32},
+    {"%%d", Kind::kInt32},    {"%lld", Kind::kInt64},    {"%lli", Kind::kInt64},   {"%llu", Kind::kInt64},
+    {"%llx", Kind::kInt64},   {"%016llX", Kind::kInt64}, {"%llo", Kind::kInt64},   {"%zu", Kind::kInt64},
+    {"%zd", Kind::kInt64},    {"%zx", Kind::kInt64},     {"%p", Kind::kInt64},     {"%f", Kind::kDouble},
+    {"%e", Kind::kDouble},    {"%g", Kind::kDouble},     {"%E", Kind::kDouble},    {"%G", Kind::kDouble},
+    {"%5.2f", Kind::kDouble}, {"%s", Kind::kString},     {"%-12s", Kind::kString},
+};
+
+constexpr size_t kMaxDescriptors = 4;
+
+class RandomMessages {
+  public:
+    explicit RandomMessages(uint32_t seed) : random_(seed) { strings_.reserve(kMaxDescriptors); }
+
+    // Records one random message into `list`.
+    void record(VkCErrorList& list) {
+        const size_t count = pick(kMaxDescriptors + 1);
+        std::vector<const Descriptor*> descriptors;
+        std::string format;
+        for (size_t i = 0; i < count; ++i) {
+            descriptors.push_back(&kDescriptors[pick(std::size(kDescriptors))]);
+            format += descriptors.back()->text;
+        }
+        strings_.clear();
+        Message message{static_cast<uint32_t>(pick(8)),  // types 0-5 and two unknown ones
+                        static_cast<uint32_t>(pick(3)),
+                        static_cast<uint32_t>(pick(2) * pick(400)),
+                        static_cast<uint32_t>(pick(2) * pick(50)),
+                        randomText(),
+                        static_cast<uint32_t>(random_()),
+                        static_cast<uint32_t>(random_()),
+                        static_cast<uint32_t>(random_()),
+                        randomStamp(),
+                        randomText(),
+                        format};
+        recordWith(list, message, descriptors, 0);
+    }
+
+  private:
+    struct Message {
+        uint32_t type, displayMode, mainModule, subModule;
+        std::string messageTemplate;
+        uint32_t code, line, origin;
+        uint64_t stamp;
+        std::string function, format;
+    };
+
+    size_t pick(size_t bound) { return std::uniform_int_distribution<size_t>(0, bound - 1)(random_); }
+
+    // Empty, short or long, with every byte value but NUL.
+    std::string randomText() {
+        static const size_t kLengths[] = {0, 1, 7, 300, 5000};
+        std::string text(kLengths[pick(std::size(kLengths))], ' ');
+        for (char& c : text) c = static_cast<char>(1 + pick(255));
+        return text;
+    }
+
+    // Stays clear of the default stamp 0x1010, which is never converted (a
+    // stamp converting onto it would not come back), and of the top of the
+    // range, where a long tick saturates the wire value.
+    uint64_t randomStamp() { return (random_() >> (8 + pick(40))) + 0x100000; }
+
+    double randomDouble() {
+        switch (pick(5)) {
+            case 4:
+                return std::numeric_limits<double>::quiet_NaN();
+            case 0:
+                return 0.0;
+            case 1:
+                return -std::ldexp(static_cast<double>(random_()), -static_cast<int>(pick(80)));
+            case 2:
+                return std::numeric_limits<double>::infinity();
+            default:
+                return std::ldexp(static_cast<double>(random_()), static_cast<int>(pick(600)) - 300);
+        }
+    }
+
+    // Builds the variable arguments one descriptor at a time, so each value
+    // goes through recording's own walk with the type its descriptor names.
+    template <typename... Values>
+    void recordWith(VkCErrorList& list, const Message& m, const std::vector<const Descriptor*>& descriptors,
+                    size_t next, Values... values) {
+        if constexpr (sizeof...(Values) < kMaxDescriptors) {
+            if (next < descriptors.size()) {
+                switch (descriptors[next]->kind) {
+                    case Kind::kInt32:
+                        return recordWith(list, m, descriptors, next + 1, values...,
+                                          static_cast<int32_t>(random_()));
+                    case Kind::kInt64:
+                        return recordWith(list, m, descriptors, next + 1, values...,
+                                          static_cast<int64_t>(random_()));
+                    case Kind::kDouble:
+                        return recordWith(list, m, descriptors, next + 1, values..., randomDouble());
+                    case Kind::kString:
+                        strings_.push_back(randomText());
+                        return recordWith(list, m, descriptors, next + 1, values..., strings_.back().c_str());
+                }
+            }
+        }
+        list.setMessage(m.type, m.displayMode, m.mainModule, m.subModule, m.messageTemplate.c_str(), m.code,
+                        m.line, m.origin, m.stamp, m.function.c_str(), m.format.c_str(), values...,
+                        int32_t{0});
+    }
+
+    std::mt19937_64 random_;
+    std::vector<std::string> strings_;
+};
+
+// Stamps survive exactly when a local tick is a whole power of two of wire
+// ticks; otherwise to the wire's resolution and the double arithmetic.
+void expectStampsClose(uint64_t sent, uint64_t received, double tick) {
+    const double ratio = tick / 8.5e-9;
+    if ((ratio == 1.0 || ratio == 2.0) && sent < (uint64_t{1} << 52)) {
+        EXPECT_EQ(sent, received);
+    } else {
+        EXPECT_NEAR(static_cast<double>(sent), static_cast<double>(received),
+                    2.0 + 1.0 / ratio + static_cast<double>(sent) * 1e-15);
+    }
+}
+
+class RoundTrip : public ReportCapture {};
+
+TEST_F(RoundTrip, RandomListsReadBackIntoEqualEntries) {
+    VkCErrorManager& manager = VkCErrorManager::getInstance();
+    const double savedTick = manager.getTimeStampTickDuration();
+    RandomMessages messages(20240611);
+    for (double tick : {8.5e-9, 17e-9, 4.25e-9, 1e-9, 3.3e-9, 1e-6}) {
+        SCOPED_TRACE(tick);
+        manager.setTimeStampTickDuration(tick);
+        for (int round = 0; round < 20; ++round) {
+            VkCMessageListPool sent(12, 10, 0, 5, nullptr);
+            for (int i = 0; i < 12; ++i) messages.record(sent);
+            const Bytes image = listImage(sent);
+            VkCErrorList received(12, 10, 0, 0, nullptr);
+            ASSERT_EQ(received.deSerialize(image.data(), static_cast<uint32_t>(image.size())), 12);
+            for (uint32_t i = 0; i < 12; ++i) {
+                expectStampsClose(sent.getTimeStamp(i), received.getTimeStamp(i), tick);
+                received.setTimeStamp(i, sent.getTimeStamp(i));
+                expectSameEntry(sent, i, received, i);
+            }
+            // What was read writes the same image again.
+            if (tick == 8.5e-9) {
+                EXPECT_EQ(listImage(received), image);
+            }
+            // Single messages travel the same way.
+            const Bytes single = messageImage(sent, 3);
+            VkCErrorList one(1, 10, 0, 0, nullptr);
+            ASSERT_EQ(one.deSerializeMessage(0, single.data(), static_cast<uint32_t>(single.size())), 0);
+            one.setTimeStamp(0, sent.getTimeStamp(3));
+            expectSameEntry(sent, 3, one, 0);
+            if (HasFailure()) break;
+        }
+    }
+    manager.setTimeStampTickDuration(savedTick);
+    EXPECT_EQ(reports.getErrorCount(), 0u);
+}
+
+}  // namespace
