@@ -1,0 +1,54 @@
+// Which run is compared with which, and the ratio each comparison must meet.
+#include <string>
+
+#include "RatioReporter.h"
+
+namespace VkNBench {
+
+namespace {
+
+constexpr bool kStrict = true;
+
+void addWireRows(std::vector<Comparison>& rows, const std::string& count) {
+    const std::string serialize = "serialize/ours/" + count;
+    const std::string deserialize = "deserialize/ours/" + count;
+    const double byteswapTarget = count == "10000" ? 2.0 : 0;
+    rows.push_back({"serialize " + count, serialize, "image_copy/byteswap/" + count, byteswapTarget, false});
+    rows.push_back({"serialize " + count, serialize, "image_copy/memcpy/" + count, 0, false});
+    rows.push_back({"serialize " + count, serialize, "serialize/protobuf/" + count, 1.0, kStrict});
+    rows.push_back({"serialize " + count + " (allocating)", "serialize/ours_allocating/" + count,
+                    "image_copy/byteswap/" + count, 0, false});
+    rows.push_back({"deserialize " + count, deserialize, "image_copy/byteswap/" + count, 0, false});
+    rows.push_back({"deserialize " + count, deserialize, "deserialize/protobuf/" + count, 1.0, kStrict});
+}
+
+}  // namespace
+
+std::vector<Comparison> suiteComparisons() {
+    std::vector<Comparison> rows = {
+        {"record", "record/ours", "record/floor", 1.5, false},
+        {"record", "record/ours", "record/snprintf", 0, false},
+        {"render", "render/ours", "render/snprintf", 1.0, false},
+        {"send", "send/ours", "send/reference", 1.0, false},
+        {"send", "send/ours", "send/spdlog", 1.0, kStrict},
+        {"send, 10000 master lists", "send/10000_master_lists", "send/ours", 1.1, false},
+    };
+    for (const char* threads : {"1", "2", "4"}) {
+        rows.push_back({std::string("send, ") + threads + " thread(s), per message of all",
+                        std::string("send_threads/ours/threads:") + threads,
+                        std::string("send_threads/reference/threads:") + threads, 0, false});
+    }
+    for (const char* count : {"1", "100", "10000"}) addWireRows(rows, count);
+    rows.push_back({"merge 10000", "merge/ours", "merge/floor", 0, false});
+    // Cost per message may not grow with the length of the list.
+    for (const char* operation : {"serialize", "deserialize"}) {
+        const std::string base = std::string(operation) + "/ours/";
+        rows.push_back(
+            {std::string(operation) + " per message, 10000 vs 1", base + "10000", base + "1", 1.0, false});
+        rows.push_back({std::string(operation) + " per message, 10000 vs 100", base + "10000", base + "100",
+                        1.1, false});
+    }
+    return rows;
+}
+
+}  // namespace VkNBench

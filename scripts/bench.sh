@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the benchmark suite in a Release directory, runs it with repeated
+# measurements and writes every run as JSON; the console shows the medians and
+# ends with the ratio table (ours against each reference of the same run).
+#
+#   scripts/bench.sh [results.json] [extra Google Benchmark flags]
+#
+# REPETITIONS (default 5) and MIN_TIME (seconds per run, default 0.2) tune the
+# run. The spdlog and protobuf peers are built when their packages are
+# installed (apt-get install libspdlog-dev libprotobuf-dev protobuf-compiler).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+output=${1:-build-release/bench-results.json}
+shift || true
+
+scripts/install-deps.sh
+cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVKERR_BUILD_TESTS=OFF -DVKERR_BUILD_TOOLS=OFF \
+    -DVKERR_BUILD_BENCHMARKS=ON >/dev/null
+cmake --build build-release -j2 --target vkerr_bench
+mkdir -p "$(dirname "$output")"
+build-release/bench/vkerr_bench \
+    --benchmark_repetitions="${REPETITIONS:-5}" \
+    --benchmark_min_time="${MIN_TIME:-0.2}" \
+    --benchmark_display_aggregates_only=true \
+    --benchmark_out="$output" --benchmark_out_format=json \
+    "$@"
+echo "JSON written to $output"
