@@ -118,10 +118,11 @@ int runExplain(const Arguments& arguments) {
         }
         uint32_t code;
         if (!parseCode(argument, code)) {
-            return usageError("explain",
-                              "'" + argument +
-                                  "' is not a message code: use 0x followed by up to 8 hexadecimal "
-                                  "digits, or a decimal number below 4294967296");
+            return usageError(
+                "explain",
+                "'" + argument +
+                    "' is not a message code: give a hexadecimal number with 0x or a decimal number, "
+                    "below 2^32");
         }
         codes.push_back(code);
     }
