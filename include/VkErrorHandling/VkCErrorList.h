@@ -219,6 +219,9 @@ private:
 
     // The entry at `index`, or null when the index rule fails.
     Entry* entryAt(uint32_t index) const;
+    // entryAt for the setters that store strings or parameters: also notes a
+    // write to a free entry, so that reset knows how far to look for them.
+    Entry* entryForWrite(uint32_t index);
     // Replaces an owned string by a copy of `text` (none for null or "").
     static void saveString(char*& field, const char* text);
     // The stored string, or "" for none.
@@ -248,6 +251,9 @@ private:
     Entry* entries;
     uint32_t applicationId;
     uint32_t nodeId;
+    // One past the highest free entry given strings or parameters since the
+    // last reset; reset releases free entries below it and no further.
+    uint32_t freeEntriesWritten;
     // How many master error list slots name this list; kept by the manager
     // under its lock so that deleting a list checks the table in O(1).
     std::atomic<uint32_t> masterSlotCount;

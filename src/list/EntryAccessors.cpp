@@ -137,13 +137,13 @@ void VkCErrorList::setOriginNode(uint32_t index, uint32_t originNode) {
 }
 
 void VkCErrorList::setFunctionName(uint32_t index, const char* functionName) {
-    if (Entry* entry = entryAt(index)) saveString(entry->functionName, functionName);
+    if (Entry* entry = entryForWrite(index)) saveString(entry->functionName, functionName);
 }
 
 void VkCErrorList::setFormatString(uint32_t index, const char* formatString) {
-    if (Entry* entry = entryAt(index)) saveString(entry->formatString, formatString);
+    if (Entry* entry = entryForWrite(index)) saveString(entry->formatString, formatString);
 }
 
 void VkCErrorList::setMessageTemplate(uint32_t index, const char* messageTemplate) {
-    if (Entry* entry = entryAt(index)) saveString(entry->messageTemplate, messageTemplate);
+    if (Entry* entry = entryForWrite(index)) saveString(entry->messageTemplate, messageTemplate);
 }

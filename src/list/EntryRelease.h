@@ -1,26 +1,56 @@
-// Releasing what a message entry owns.
+// Copying and releasing the strings a message entry owns.
 //
-// Free functions over a single entry; they touch nothing else and take no
-// lock. Used by pop, reset and the destructor, and by recording, which must
-// release whatever a reused entry still holds before it writes it again.
+// Inline free functions over a single entry (recording, pop and reset run
+// them on the hot path); they touch nothing else and take no lock.
 #ifndef VKERRORHANDLING_SRC_LIST_ENTRYRELEASE_H_
 #define VKERRORHANDLING_SRC_LIST_ENTRYRELEASE_H_
+
+#include <cstdlib>
+#include <cstring>
 
 #include "list/ErrorEntry.h"
 
 namespace VkNList {
 
+// A private copy of `text`, or none for null or "" (and when the copy fails).
+inline char* copyString(const char* text) {
+    return (text != nullptr && text[0] != '\0') ? ::strdup(text) : nullptr;
+}
+
+// Frees an owned string, leaving none. Most fields are none already, and
+// skipping free(nullptr) keeps releasing them cheap.
+inline void releaseString(char*& field) {
+    if (field == nullptr) return;
+    std::free(field);
+    field = nullptr;
+}
+
 // Frees the string parameters among the entry's used slots, empties those
 // slots and sets the parameter count to 0. The count is clamped to the slot
-// array, so a corrupted count can never reach past it.
-void releaseParameters(VkErrorListAccess::Entry& entry);
+// array, so a corrupted count can never reach past it. Slots past the count
+// are empty already: every writer appends at the count.
+inline void releaseParameters(VkErrorListAccess::Entry& entry) {
+    uint32_t count = entry.additionalParametersCount;
+    if (count > kMaxAdditionalParameters) count = kMaxAdditionalParameters;
+    for (uint32_t k = 0; k < count; ++k) {
+        VkSParameter& slot = entry.additionalParameters[k];
+        if (slot.type == kParameterString) releaseString(slot.value.stringValue);
+        slot.type = kParameterEmpty;
+    }
+    entry.additionalParametersCount = 0;
+}
 
 // Frees the function name, format string and template (in that order) and
 // then the parameters. Number fields keep their values.
-void releaseEntry(VkErrorListAccess::Entry& entry);
+inline void releaseEntry(VkErrorListAccess::Entry& entry) {
+    releaseString(entry.functionName);
+    releaseString(entry.formatString);
+    releaseString(entry.messageTemplate);
+    if (entry.additionalParametersCount != 0) releaseParameters(entry);
+}
 
 // True when the entry holds any string or parameter that releaseEntry would
-// release; lets reset skip untouched free entries cheaply.
+// release.
 inline bool holdsResources(const VkErrorListAccess::Entry& entry) {
     return entry.functionName != nullptr || entry.formatString != nullptr ||
            entry.messageTemplate != nullptr || entry.additionalParametersCount != 0;
@@ -32,18 +62,50 @@ inline bool holdsResources(const VkErrorListAccess::Entry& entry) {
 // text it read from the same entry). Owns what it took; not thread-safe.
 class VkCDetachedStrings {
   public:
-    VkCDetachedStrings() = default;
+    VkCDetachedStrings() {}
     VkCDetachedStrings(const VkCDetachedStrings&) = delete;
     VkCDetachedStrings& operator=(const VkCDetachedStrings&) = delete;
-    ~VkCDetachedStrings();
+    ~VkCDetachedStrings() {
+        for (uint32_t i = 0; i < count_; ++i) std::free(strings_[i]);
+    }
 
     // Takes the owned string out of `field`, leaving it none.
-    void take(char*& field);
-    // Takes the string parameters, empties the used slots, count becomes 0.
-    void takeParameters(VkErrorListAccess::Entry& entry);
+    void take(char*& field) {
+        if (field == nullptr) return;
+        if (count_ == kCapacity) {
+            std::free(field);  // more than one entry's worth: nothing can alias it
+        } else {
+            strings_[count_++] = field;
+        }
+        field = nullptr;
+    }
+
+    // Takes the three strings and the string parameters of `entry`, which is
+    // left as releaseEntry leaves it.
+    void takeAll(VkErrorListAccess::Entry& entry) {
+        take(entry.functionName);
+        take(entry.formatString);
+        take(entry.messageTemplate);
+        takeParameters(entry);
+    }
+
+    // Takes the string parameters; the used slots become empty, count 0.
+    void takeParameters(VkErrorListAccess::Entry& entry) {
+        uint32_t count = entry.additionalParametersCount;
+        if (count > kMaxAdditionalParameters) count = kMaxAdditionalParameters;
+        for (uint32_t k = 0; k < count; ++k) {
+            VkSParameter& slot = entry.additionalParameters[k];
+            if (slot.type == kParameterString) take(slot.value.stringValue);
+            slot.type = kParameterEmpty;
+        }
+        entry.additionalParametersCount = 0;
+    }
 
   private:
-    char* strings_[kMaxAdditionalParameters + 3] = {};
+    static constexpr uint32_t kCapacity = kMaxAdditionalParameters + 3;
+    // Only the first count_ are set; left uninitialised so that the common
+    // case, an entry with nothing to release, costs nothing.
+    char* strings_[kCapacity];
     uint32_t count_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #ifndef VKERRORHANDLING_SRC_LIST_ERRORENTRY_H_
 #define VKERRORHANDLING_SRC_LIST_ERRORENTRY_H_
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstdlib>
 
@@ -49,6 +50,22 @@ struct VkCErrorList::Entry {
     char* formatString;     // owned; null for none
 };
 
+// The fields of one message being recorded. The strings are borrowed: the
+// list stores copies.
+struct VkSMessageFields {
+    uint32_t messageType;
+    uint32_t displayMode;
+    uint32_t mainModuleNumber;
+    uint32_t subModuleNumber;
+    const char* messageTemplate;
+    uint32_t errorCode;
+    uint32_t lineNumber;
+    uint32_t originNode;
+    uint64_t timeStamp;
+    const char* functionName;
+    const char* formatString;
+};
+
 // The library's own subsystems reach a list's private state through this
 // friend, so that their helpers can stay free functions in their own files.
 struct VkErrorListAccess {
@@ -63,6 +80,11 @@ struct VkErrorListAccess {
         return list.getMessageTemplateInt(index);
     }
     static void saveString(char*& field, const char* text) { VkCErrorList::saveString(field, text); }
+    // The recording core behind every setMessage and setError form: stores
+    // the message in the next free entry under the full-list and repeat rules
+    // and takes one value from `args` per descriptor of its format string.
+    // Not exported, so the library calls it directly on its hot path.
+    static void record(VkCErrorList& list, const VkSMessageFields& fields, va_list args);
     static std::atomic<uint32_t>& masterSlotCount(VkCErrorList& list) { return list.masterSlotCount; }
 
     // Turns `list` into a list with no entry block and a capacity of 0: every

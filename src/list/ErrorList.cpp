@@ -1,7 +1,6 @@
 // Construction, destruction and the list header of VkCErrorList, and the
 // owned-string helpers every other part of the list builds on.
 #include <cstdlib>
-#include <cstring>
 
 #include "list/EntryRelease.h"
 #include "list/ErrorEntry.h"
@@ -17,6 +16,7 @@ VkCErrorList::VkCErrorList(uint32_t numberOfEntries, uint32_t maxAdditionalParam
       entries(nullptr),
       applicationId(0),
       nodeId(nodeId),
+      freeEntriesWritten(0),
       masterSlotCount(0) {
     // calloc zero-fills, which is exactly the state of a never-used entry. A
     // failed allocation leaves the list degenerate instead of throwing.
@@ -50,12 +50,15 @@ uint32_t VkCErrorList::getMaxAdditionalParameters(uint32_t /*index*/) const {
 void VkCErrorList::reset() {
     if (entries == nullptr) return;
     errorCount = 0;
-    while (numberOfUsedEntries > 0) pop();
+    const uint32_t used = numberOfUsedEntries;
+    // Last first, as pop would; released inline since this runs per message.
+    while (numberOfUsedEntries > 0) VkNList::releaseEntry(entries[--numberOfUsedEntries]);
     // Setters may write free entries, so strings can sit beyond the used
     // ones; release them too so that a list never leaks.
-    for (uint32_t i = 0; i < numberOfEntries; ++i) {
+    for (uint32_t i = used; i < freeEntriesWritten; ++i) {
         if (VkNList::holdsResources(entries[i])) VkNList::releaseEntry(entries[i]);
     }
+    freeEntriesWritten = 0;
 }
 
 void VkCErrorList::pop() {
@@ -69,11 +72,19 @@ VkCErrorList::Entry* VkCErrorList::entryAt(uint32_t index) const {
     return &entries[index];
 }
 
+VkCErrorList::Entry* VkCErrorList::entryForWrite(uint32_t index) {
+    Entry* entry = entryAt(index);
+    if (entry != nullptr && index >= numberOfUsedEntries && index >= freeEntriesWritten) {
+        freeEntriesWritten = index + 1;
+    }
+    return entry;
+}
+
 void VkCErrorList::saveString(char*& field, const char* text) {
     // Copy before freeing, so that storing a field's own text back is safe.
     char* previous = field;
-    field = (text != nullptr && text[0] != '\0') ? ::strdup(text) : nullptr;
-    std::free(previous);
+    field = VkNList::copyString(text);
+    if (previous != nullptr) std::free(previous);
 }
 
 const char* VkCErrorList::getString(const char* stored) { return stored != nullptr ? stored : ""; }

@@ -1,13 +1,19 @@
-// Typing the descriptors of a recording format string.
+// The format walk: typing the descriptors of a recording format string and
+// taking one value per descriptor from a va_list.
 //
 // A format string is a run of printf-style descriptors, one per value
 // ("%08X%d%s"). A descriptor runs from its '%' up to the next '%' or the end;
 // its last character alone decides the type of the value it stands for.
-// Pure functions; no state, no allocation.
+// Free functions, no state of their own; not thread-safe for one entry.
 #ifndef VKERRORHANDLING_SRC_LIST_FORMATWALK_H_
 #define VKERRORHANDLING_SRC_LIST_FORMATWALK_H_
 
+#include <cstdarg>
 #include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+#include "list/ErrorEntry.h"
 
 namespace VkNList {
 
@@ -27,8 +33,46 @@ inline const char* findDescriptorEnd(const char* descriptor) {
     return end;
 }
 
-// The kind of the descriptor `descriptor[0, length)`; `length` >= 2.
-VkEDescriptorKind classifyDescriptor(const char* descriptor, size_t length);
+// The kind each conversion letter stands for, before size prefixes.
+struct VkCLetterKinds {
+    VkEDescriptorKind kinds[256];
+    constexpr VkCLetterKinds() : kinds() {
+        for (VkEDescriptorKind& kind : kinds) kind = VkEDescriptorKind::kUnknown;
+        for (unsigned char letter : {'e', 'E', 'f', 'g', 'G'}) kinds[letter] = VkEDescriptorKind::kDouble;
+        for (unsigned char letter : {'d', 'i', 'o', 'u', 'x', 'X'}) kinds[letter] = VkEDescriptorKind::kInt32;
+        kinds[static_cast<unsigned char>('p')] = VkEDescriptorKind::kInt64;
+        kinds[static_cast<unsigned char>('s')] = VkEDescriptorKind::kString;
+    }
+};
+inline constexpr VkCLetterKinds kLetterKinds{};
+
+// The kind of the descriptor `descriptor[0, length)`; `length` >= 2. The
+// "ll" prefix needs a descriptor of at least four characters. "z" counts as
+// 64-bit because size_t is 64 bits wide here, so a %zu value is too.
+inline VkEDescriptorKind classifyDescriptor(const char* descriptor, size_t length) {
+    const VkEDescriptorKind kind = kLetterKinds.kinds[static_cast<unsigned char>(descriptor[length - 1])];
+    if (kind != VkEDescriptorKind::kInt32) return kind;
+    const char prefix = descriptor[length - 2];
+    const bool wide = prefix == 'z' || (length >= 4 && prefix == 'l' && descriptor[length - 3] == 'l');
+    return wide ? VkEDescriptorKind::kInt64 : VkEDescriptorKind::kInt32;
+}
+
+// On x86_64 va_list decays to a pointer when passed, and callers may pass a
+// null one; on ABIs where it is a struct there is no null to test for.
+template <typename ArgumentList>
+bool isNullArgumentList(ArgumentList args) {
+    if constexpr (std::is_pointer_v<ArgumentList>) {
+        return args == nullptr;
+    } else {
+        return false;
+    }
+}
+
+// Appends one parameter per descriptor of the entry's format string, taking
+// each value from `args` even when the entry is full and refuses it. The
+// entry's parameter count must be 0. A malformed format string prints one
+// panic line to standard output and ends the walk; what was appended stays.
+void recordParameters(VkErrorListAccess::Entry& entry, uint32_t maxAdditionalParameters, va_list args);
 
 }  // namespace VkNList
 

@@ -1,5 +1,6 @@
 // Recording whole messages into a VkCErrorList: the public setMessage and
-// setError forms, their cores, and the typed parameter appenders.
+// setError forms, the recording core they share, and the typed parameter
+// appenders.
 #include <cstdarg>
 
 #include "VkErrorHandling/VkCErrorManager.h"
@@ -7,13 +8,78 @@
 #include "catalogue/ModuleTable.h"
 #include "list/EntryRelease.h"
 #include "list/ErrorEntry.h"
+#include "list/FormatWalk.h"
 #include "list/ParameterSlots.h"
+
+namespace {
+
+// Fields of a short-form message: no display mode, module numbers or
+// template; the list's node and the manager's current time.
+VkSMessageFields shortFormFields(uint32_t messageType, uint32_t errorCode, uint32_t lineNumber,
+                                 const char* functionName, const char* formatString, uint32_t nodeId) {
+    return VkSMessageFields{messageType,
+                            0,
+                            0,
+                            0,
+                            nullptr,
+                            errorCode,
+                            lineNumber,
+                            nodeId,
+                            VkCErrorManager::getInstance().getTimeStamp(),
+                            functionName,
+                            formatString};
+}
+
+}  // namespace
+
+void VkErrorListAccess::record(VkCErrorList& list, const VkSMessageFields& fields, va_list args) {
+    if (list.entries == nullptr) return;
+    if (list.numberOfUsedEntries >= list.numberOfEntries) {
+        ++list.errorCount;  // full: counted, dropped
+        return;
+    }
+    // An error list keeps one entry for a burst of the same code. Code 0 (user
+    // messages, whose text is their parameter) and 0x100800 (whose text is
+    // all parameters) differ by their parameters, so they never collapse.
+    const uint32_t code = fields.errorCode;
+    if (!list.isMessageList && code != 0 && code != VkNCatalogue::kCodeNeverCollapsed &&
+        list.numberOfUsedEntries > 0 && list.entries[list.numberOfUsedEntries - 1].errorCode == code) {
+        ++list.errorCount;
+        return;
+    }
+
+    Entry& entry = list.entries[list.numberOfUsedEntries];
+    // A free entry may still hold strings written through the setters, and a
+    // caller may be passing those very strings in: take them out now and free
+    // them once everything is copied.
+    VkNList::VkCDetachedStrings previous;
+    if (VkNList::holdsResources(entry)) previous.takeAll(entry);
+
+    entry.timeStamp = fields.timeStamp;
+    entry.messageType = fields.messageType;
+    entry.displayMode = fields.displayMode;
+    entry.errorCode = code;
+    entry.lineNumber = fields.lineNumber;
+    entry.originNode = fields.originNode;
+    entry.mainModuleNumber = fields.mainModuleNumber;
+    entry.subModuleNumber = fields.subModuleNumber;
+    ++list.numberOfUsedEntries;
+    ++list.errorCount;
+
+    entry.functionName = VkNList::copyString(fields.functionName);
+    entry.formatString = VkNList::copyString(fields.formatString);
+    if (entry.formatString != nullptr && !VkNList::isNullArgumentList(args)) {
+        VkNList::recordParameters(entry, list.maxAdditionalParameters, args);
+    }
+    entry.messageTemplate = VkNList::copyString(fields.messageTemplate);
+}
 
 void VkCErrorList::setMessage(uint32_t messageType, uint32_t errorCode, uint32_t lineNumber,
                               const char* functionName, const char* formatString, ...) {
     va_list args;
     va_start(args, formatString);
-    setMessageInt(messageType, errorCode, lineNumber, functionName, formatString, args);
+    VkErrorListAccess::record(
+        *this, shortFormFields(messageType, errorCode, lineNumber, functionName, formatString, nodeId), args);
     va_end(args);
 }
 
@@ -21,7 +87,10 @@ void VkCErrorList::setError(uint32_t errorCode, uint32_t lineNumber, const char*
                             const char* formatString, ...) {
     va_list args;
     va_start(args, formatString);
-    setMessageInt(VkNCatalogue::kTypeError, errorCode, lineNumber, functionName, formatString, args);
+    VkErrorListAccess::record(
+        *this,
+        shortFormFields(VkNCatalogue::kTypeError, errorCode, lineNumber, functionName, formatString, nodeId),
+        args);
     va_end(args);
 }
 
@@ -30,9 +99,18 @@ void VkCErrorList::setError(uint32_t mainModuleNumber, uint32_t subModuleNumber,
                             const char* formatString, ...) {
     va_list args;
     va_start(args, formatString);
-    setMessageInt(VkNCatalogue::kTypeError, 0, mainModuleNumber, subModuleNumber, messageTemplate, errorCode,
-                  lineNumber, nodeId, VkCErrorManager::getInstance().getTimeStamp(), functionName,
-                  formatString, args);
+    const VkSMessageFields fields{VkNCatalogue::kTypeError,
+                                  0,
+                                  mainModuleNumber,
+                                  subModuleNumber,
+                                  messageTemplate,
+                                  errorCode,
+                                  lineNumber,
+                                  nodeId,
+                                  VkCErrorManager::getInstance().getTimeStamp(),
+                                  functionName,
+                                  formatString};
+    VkErrorListAccess::record(*this, fields, args);
     va_end(args);
 }
 
@@ -40,8 +118,10 @@ void VkCErrorList::setMessage(uint32_t messageType, uint32_t displayMode, uint32
                               uint32_t subModuleNumber, const char* messageTemplate, uint32_t errorCode,
                               uint32_t lineNumber, uint32_t originNode, uint64_t timeStamp,
                               const char* functionName, const char* formatString, va_list args) {
-    setMessageInt(messageType, displayMode, mainModuleNumber, subModuleNumber, messageTemplate, errorCode,
-                  lineNumber, originNode, timeStamp, functionName, formatString, args);
+    const VkSMessageFields fields{messageType,     displayMode,  mainModuleNumber, subModuleNumber,
+                                  messageTemplate, errorCode,    lineNumber,       originNode,
+                                  timeStamp,       functionName, formatString};
+    VkErrorListAccess::record(*this, fields, args);
 }
 
 void VkCErrorList::setMessage(uint32_t messageType, uint32_t displayMode, uint32_t mainModuleNumber,
@@ -50,78 +130,43 @@ void VkCErrorList::setMessage(uint32_t messageType, uint32_t displayMode, uint32
                               const char* functionName, const char* formatString, ...) {
     va_list args;
     va_start(args, formatString);
-    setMessageInt(messageType, displayMode, mainModuleNumber, subModuleNumber, messageTemplate, errorCode,
-                  lineNumber, originNode, timeStamp, functionName, formatString, args);
+    const VkSMessageFields fields{messageType,     displayMode,  mainModuleNumber, subModuleNumber,
+                                  messageTemplate, errorCode,    lineNumber,       originNode,
+                                  timeStamp,       functionName, formatString};
+    VkErrorListAccess::record(*this, fields, args);
     va_end(args);
 }
 
 void VkCErrorList::setMessageInt(uint32_t messageType, uint32_t errorCode, uint32_t lineNumber,
                                  const char* functionName, const char* formatString, va_list args) {
-    setMessageInt(messageType, 0, 0, 0, nullptr, errorCode, lineNumber, nodeId,
-                  VkCErrorManager::getInstance().getTimeStamp(), functionName, formatString, args);
+    VkErrorListAccess::record(
+        *this, shortFormFields(messageType, errorCode, lineNumber, functionName, formatString, nodeId), args);
 }
 
 void VkCErrorList::setMessageInt(uint32_t messageType, uint32_t displayMode, uint32_t mainModuleNumber,
                                  uint32_t subModuleNumber, const char* messageTemplate, uint32_t errorCode,
                                  uint32_t lineNumber, uint32_t originNode, uint64_t timeStamp,
                                  const char* functionName, const char* formatString, va_list args) {
-    if (entries == nullptr) return;
-    if (numberOfUsedEntries >= numberOfEntries) {
-        ++errorCount;  // full: counted, dropped
-        return;
-    }
-    // An error list keeps one entry for a burst of the same code. Code 0 (user
-    // messages, whose text is their parameter) and 0x100800 (whose text is
-    // all parameters) differ by their parameters, so they never collapse.
-    const bool repeatable = errorCode != 0 && errorCode != VkNCatalogue::kCodeNeverCollapsed;
-    if (!isMessageList && repeatable && numberOfUsedEntries > 0 &&
-        entries[numberOfUsedEntries - 1].errorCode == errorCode) {
-        ++errorCount;
-        return;
-    }
-
-    const uint32_t index = numberOfUsedEntries;
-    Entry& entry = entries[index];
-    // A free entry may still hold strings written through the setters, and a
-    // caller may be passing those very strings in: take them out now and free
-    // them once everything is copied.
-    VkNList::VkCDetachedStrings previous;
-    previous.take(entry.functionName);
-    previous.take(entry.formatString);
-    previous.take(entry.messageTemplate);
-    previous.takeParameters(entry);
-
-    entry.timeStamp = timeStamp;
-    entry.messageType = messageType;
-    entry.displayMode = displayMode;
-    entry.errorCode = errorCode;
-    entry.lineNumber = lineNumber;
-    entry.originNode = originNode;
-    entry.mainModuleNumber = mainModuleNumber;
-    entry.subModuleNumber = subModuleNumber;
-    ++numberOfUsedEntries;
-    ++errorCount;
-
-    saveString(entry.functionName, functionName);
-    saveString(entry.formatString, formatString);
-    if (formatString != nullptr && formatString[0] != '\0') addAdditionalParameter(index, args);
-    saveString(entry.messageTemplate, messageTemplate);
+    const VkSMessageFields fields{messageType,     displayMode,  mainModuleNumber, subModuleNumber,
+                                  messageTemplate, errorCode,    lineNumber,       originNode,
+                                  timeStamp,       functionName, formatString};
+    VkErrorListAccess::record(*this, fields, args);
 }
 
 void VkCErrorList::addAdditionalParameter(uint32_t index, int32_t value) {
-    if (Entry* entry = entryAt(index)) VkNList::appendInt32(*entry, maxAdditionalParameters, value);
+    if (Entry* entry = entryForWrite(index)) VkNList::appendInt32(*entry, maxAdditionalParameters, value);
 }
 
 void VkCErrorList::addAdditionalParameter(uint32_t index, int64_t value) {
-    if (Entry* entry = entryAt(index)) VkNList::appendInt64(*entry, maxAdditionalParameters, value);
+    if (Entry* entry = entryForWrite(index)) VkNList::appendInt64(*entry, maxAdditionalParameters, value);
 }
 
 void VkCErrorList::addAdditionalParameter(uint32_t index, double value) {
-    if (Entry* entry = entryAt(index)) VkNList::appendDouble(*entry, maxAdditionalParameters, value);
+    if (Entry* entry = entryForWrite(index)) VkNList::appendDouble(*entry, maxAdditionalParameters, value);
 }
 
 void VkCErrorList::addAdditionalParameter(uint32_t index, const char* text) {
-    if (Entry* entry = entryAt(index)) VkNList::appendString(*entry, maxAdditionalParameters, text);
+    if (Entry* entry = entryForWrite(index)) VkNList::appendString(*entry, maxAdditionalParameters, text);
 }
 
 void VkCErrorList::setMainSubModule(uint32_t index) {

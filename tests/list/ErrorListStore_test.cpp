@@ -126,6 +126,13 @@ TEST(ErrorListStore, ResetReleasesEntriesButKeepsNumberFields) {
         EXPECT_EQ(0u, list.getAdditionalParametersCount(i)) << i;
     }
     EXPECT_EQ(101u, list.getLineNumber(0));
+    {
+        // Destruction alone must also find strings parked beyond the used entries.
+        VkCErrorList parked(8, 1, 0, 0, nullptr);
+        parked.setError(1, 1, "used", nullptr);
+        parked.setMessageTemplate(6, "parked");
+        parked.addAdditionalParameter(3, "parked");
+    }
     EXPECT_EQ(12u, list.getErrorCode(1));
     EXPECT_EQ(3u, list.getMessageType(1));
 }
