@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "list/EntryRelease.h"
 #include "list/ErrorEntry.h"
 
 namespace VkNList {
@@ -29,8 +30,12 @@ enum class VkEDescriptorKind {
 // next '%' after its first character, or the terminating NUL.
 inline const char* findDescriptorEnd(const char* descriptor) {
     const char* end = descriptor + 1;
-    while (*end != '\0' && *end != '%') ++end;
-    return end;
+    for (;;) {
+        // Digits, letters and most flags sort above '%': one test for them.
+        while (static_cast<unsigned char>(*end) > '%') ++end;
+        if (*end == '\0' || *end == '%') return end;
+        ++end;
+    }
 }
 
 // The kind each conversion letter stands for, before size prefixes.
@@ -68,11 +73,85 @@ bool isNullArgumentList(ArgumentList args) {
     }
 }
 
+// The two notices of a malformed format string, on standard output.
+void printStrayCharacterPanic(const char* rest, uint32_t errorCode);
+void printUnknownLetterPanic(char letter, uint32_t errorCode, const char* rest);
+
 // Appends one parameter per descriptor of the entry's format string, taking
 // each value from `args` even when the entry is full and refuses it. The
 // entry's parameter count must be 0. A malformed format string prints one
 // panic line to standard output and ends the walk; what was appended stays.
-void recordParameters(VkErrorListAccess::Entry& entry, uint32_t maxAdditionalParameters, va_list args);
+// Inline because it runs for every recorded message.
+inline void recordParameters(VkErrorListAccess::Entry& entry, uint32_t maxAdditionalParameters,
+                             va_list args) {
+    const char* piece = entry.formatString;
+    if (piece == nullptr || piece[0] == '\0') return;
+    if (piece[0] != '%') {
+        printStrayCharacterPanic(piece, entry.errorCode);
+        return;
+    }
+    const uint32_t limit = maxAdditionalParameters < kMaxAdditionalParameters ? maxAdditionalParameters
+                                                                              : kMaxAdditionalParameters;
+    uint32_t count = 0;
+    // Every later piece starts at a '%', so only the first can be stray.
+    while (piece != nullptr) {
+        const char* end = findDescriptorEnd(piece);
+        const char* next = *end == '%' ? end : nullptr;
+        // A lone '%' or "%%" stands for no value.
+        if (piece[1] != '\0' && piece[1] != '%') {
+            const size_t length = static_cast<size_t>(end - piece);
+            VkSParameter& slot = entry.additionalParameters[count < limit ? count : 0];
+            switch (classifyDescriptor(piece, length)) {
+                case VkEDescriptorKind::kDouble: {
+                    const double value = va_arg(args, double);
+                    if (count < limit) {
+                        slot.type = kParameterDouble;
+                        slot.value.doubleValue = value;
+                        ++count;
+                    }
+                    break;
+                }
+                case VkEDescriptorKind::kInt32: {
+                    const int32_t value = va_arg(args, int);
+                    if (count < limit) {
+                        slot.type = kParameterInt32;
+                        slot.value.int64Value = 0;  // keep the unused half defined
+                        slot.value.int32Value = value;
+                        ++count;
+                    }
+                    break;
+                }
+                case VkEDescriptorKind::kInt64: {
+                    const int64_t value = va_arg(args, int64_t);
+                    if (count < limit) {
+                        slot.type = kParameterInt64;
+                        slot.value.int64Value = value;
+                        ++count;
+                    }
+                    break;
+                }
+                case VkEDescriptorKind::kString: {
+                    const char* value = va_arg(args, const char*);
+                    if (count < limit) {
+                        // Counted before the copy, so the slot is released
+                        // with the entry whatever happens next.
+                        slot.type = kParameterString;
+                        slot.value.stringValue = nullptr;
+                        entry.additionalParametersCount = ++count;
+                        slot.value.stringValue = copyString(value);
+                    }
+                    break;
+                }
+                case VkEDescriptorKind::kUnknown:
+                    entry.additionalParametersCount = count;
+                    printUnknownLetterPanic(piece[length - 1], entry.errorCode, piece);
+                    return;
+            }
+        }
+        piece = next;
+    }
+    entry.additionalParametersCount = count;
+}
 
 }  // namespace VkNList
 
