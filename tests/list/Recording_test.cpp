@@ -227,21 +227,6 @@ TEST(Recording, ShortFormsStampNodeAndManagerTime) {
     EXPECT_EQ(0x1010u, list.getTimeStamp(2));
 }
 
-TEST(Recording, FullFormStoresEveryField) {
-    VkCErrorList list(1, 3, 0, 9, nullptr);
-    list.setMessage(5, 6, 7, 8, "tmpl", 0x42, 99, 11, uint64_t{1} << 40, "fn", "%s", "v");
-    EXPECT_EQ(5u, list.getMessageType(0));
-    EXPECT_EQ(6u, list.getDisplayMode(0));
-    EXPECT_EQ(7u, list.getMainModuleNumber(0));
-    EXPECT_EQ(8u, list.getSubModuleNumber(0));
-    EXPECT_EQ(0x42u, list.getErrorCode(0));
-    EXPECT_EQ(99u, list.getLineNumber(0));
-    EXPECT_EQ(11u, list.getOriginNode(0));
-    EXPECT_EQ(uint64_t{1} << 40, list.getTimeStamp(0));
-    EXPECT_STREQ("fn", list.getFunctionName(0));
-    EXPECT_STREQ("tmpl", VkErrorListAccess::entryAt(list, 0)->messageTemplate);
-}
-
 TEST(Recording, ReusedEntriesNeitherLeakNorReadFreedStrings) {
     VkCErrorList list(2, 4, 0, 0, nullptr);
     // Strings parked in the free entry 0, then passed back in while entry 0
