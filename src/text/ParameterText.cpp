@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "VkErrorHandling/VkCErrorList.h"
@@ -155,11 +156,12 @@ void VkCErrorList::printParameter(std::string& out, uint32_t index, const char* 
     }
 
     // Plain characters are appended in runs; `literal` marks the start of the
-    // run not yet appended.
+    // run not yet appended. Texts are mostly plain prose, so the scan jumps
+    // from one "%" to the next instead of looking at every character.
     const char* literal = messageText;
     const char* p = messageText;
-    while (*p != '\0') {
-        if (p[0] != '%' || p[1] == ' ' || p[1] == '\0') {
+    while ((p = std::strchr(p, '%')) != nullptr) {
+        if (p[1] == ' ' || p[1] == '\0') {
             ++p;
             continue;
         }
@@ -177,7 +179,7 @@ void VkCErrorList::printParameter(std::string& out, uint32_t index, const char* 
         p += 2;  // a placeholder is the "%" and one character, whatever the number's length
         literal = p;
     }
-    out.append(literal, static_cast<size_t>(p - literal));
+    out.append(literal);
 }
 
 std::string VkCErrorList::getAdditionalParameterAsString(uint32_t index, uint32_t parameter) const {
