@@ -13,7 +13,11 @@
 
 namespace {
 
-constexpr size_t kReservedText = 4096;
+// Room for a typical entry, so that printing a short list grows its text at
+// most once or twice; a small first block also comes from the allocator's
+// per-thread cache, where a page-sized one would not.
+constexpr size_t kReservedPerEntry = 480;
+constexpr size_t kMaxReservedText = 4096;
 
 // Column 5: "%s:%u", or "%s" for line 0, cut like any formatted piece.
 void appendPlaceColumn(std::string& out, const char* functionName, uint32_t lineNumber) {
@@ -31,12 +35,13 @@ void appendPlaceColumn(std::string& out, const char* functionName, uint32_t line
 void VkCErrorList::print(FILE* stream, bool tabbed) {
     if (stream == nullptr || entries == nullptr || numberOfUsedEntries == 0) return;
     std::string text;
-    text.reserve(kReservedText);
+    const size_t expected = static_cast<size_t>(numberOfUsedEntries) * kReservedPerEntry;
+    text.reserve(expected < kMaxReservedText ? expected : kMaxReservedText);
     if (tabbed) {
         // Each row needs a string of its own: a row turns every line feed of
         // the string it is appended to into a carriage return.
         std::string row;
-        row.reserve(kReservedText);
+        row.reserve(kReservedPerEntry);
         for (uint32_t index = 0; index < numberOfUsedEntries; ++index) {
             row.clear();
             getTabbedMessageData(row, index, nullptr);
