@@ -1,15 +1,15 @@
 #include "text/FormatDescriptor.h"
 
-#include <cstring>
+#include <cstddef>
 
 namespace VkNText {
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool isIntegerLetter(char c) { return c != '\0' && std::strchr("diuxXo", c) != nullptr; }
+bool isIntegerLetter(char c) { return c == 'd' || c == 'i' || c == 'u' || c == 'x' || c == 'X' || c == 'o'; }
 
-bool isDoubleLetter(char c) { return c != '\0' && std::strchr("eEfgG", c) != nullptr; }
+bool isDoubleLetter(char c) { return c == 'e' || c == 'E' || c == 'f' || c == 'g' || c == 'G'; }
 
 // A descriptor is at least two characters long: a "%" and the character that
 // made it start.

@@ -1,5 +1,6 @@
 #include "text/NumberFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -30,18 +31,22 @@ char* writeDigits(char* end, uint64_t value, unsigned base, const char* digitCha
 }
 
 // Lays out sign and digits in a field of `width` as printf does for the "-"
-// and "0" flags ("-" wins over "0").
+// and "0" flags ("-" wins over "0"). The field is composed on the stack and
+// appended in one piece: `count` is at most 40 and `width` at most 64.
 void appendField(std::string& out, bool negative, const char* digits, size_t count, uint32_t flags,
                  uint32_t width) {
     const size_t length = count + (negative ? 1 : 0);
     const size_t padding = width > length ? width - length : 0;
     const bool leftAlign = (flags & kFlagMinus) != 0;
     const bool zeroFill = !leftAlign && (flags & kFlagZero) != 0;
-    if (!leftAlign && !zeroFill) out.append(padding, ' ');
-    if (negative) out += '-';
-    if (zeroFill) out.append(padding, '0');
-    out.append(digits, count);
-    if (leftAlign) out.append(padding, ' ');
+    char field[kMaxFastWidth + 48];
+    char* p = field;
+    if (!leftAlign && !zeroFill) p = std::fill_n(p, padding, ' ');
+    if (negative) *p++ = '-';
+    if (zeroFill) p = std::fill_n(p, padding, '0');
+    p = std::copy_n(digits, count, p);
+    if (leftAlign) p = std::fill_n(p, padding, ' ');
+    out.append(field, static_cast<size_t>(p - field));
 }
 
 bool isFastLayout(uint32_t flags, uint32_t width) {
