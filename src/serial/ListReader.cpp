@@ -67,7 +67,10 @@ int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
 
     // Every turn consumes a whole block of at least 8 bytes, so a hostile
     // count ends with the input.
-    int32_t stored = static_cast<int32_t>(messageCount);
+    // Wide, so a hostile count cannot overflow it; it is returned only once
+    // every block has been read, and blocks take at least 8 bytes each.
+    int64_t stored = messageCount;
+    const double stampFactor = VkNSerial::receiveStampFactor();
     for (uint32_t i = 0; i < messageCount; ++i) {
         ByteReader blockStart = reader;
         uint32_t blockIdentifier = 0;
@@ -90,7 +93,7 @@ int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
         int32_t result = 0;
         if (numberOfUsedEntries < numberOfEntries) {
             ByteReader blockReader(block, messageSize);
-            result = VkNSerial::readMessage(*this, numberOfUsedEntries, blockReader, 0);
+            result = VkNSerial::readMessage(*this, numberOfUsedEntries, blockReader, 0, stampFactor);
             if (result == 0) ++numberOfUsedEntries;
         } else {
             --stored;  // dropped silently; a full list only counts
@@ -113,5 +116,5 @@ int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
             return -1;
         }
     }
-    return stored;
+    return static_cast<int32_t>(stored);
 }

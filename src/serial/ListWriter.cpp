@@ -1,25 +1,19 @@
 // Writing a whole list as a list image.
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
+#include <new>
 
 #include "VkErrorHandling/VkCErrorList.h"
 #include "VkErrorHandling/VkCObjectBuffer.h"
 #include "serial/MessageLayout.h"
+#include "serial/MessageWriter.h"
 #include "serial/ObjectBufferAccess.h"
 #include "serial/WireFormat.h"
 
 namespace {
 
 bool writeWord(VkCObjectBuffer& buffer, uint32_t value) { return buffer.writeBuffer(&value, 4, -1) == 4; }
-
-// Bytes the image of `list` adds to a buffer: the list header behind the
-// length prefix, every message block and the termination words.
-uint64_t imagePayloadSize(const VkCErrorList& list, uint32_t count) {
-    uint64_t total = VkNSerial::kListFixedSize - 4;
-    for (uint32_t index = 0; index < count; ++index)
-        total += VkNSerial::measureMessage(list, index).messageSize;
-    return total;
-}
 
 }  // namespace
 
@@ -39,8 +33,17 @@ char* VkCErrorList::serializeInternal(VkCObjectBuffer& buffer, uint32_t& size) {
     size = 0;
     const uint32_t count = numberOfUsedEntries;
     if (count == 0 || entries == nullptr) return nullptr;
-    // Measured first so that an owned block grows once, not once per message.
-    VkObjectBufferAccess::reserve(buffer, imagePayloadSize(*this, count));
+    // Every block is measured first, once, so that an owned block grows once
+    // for the whole image rather than once per message.
+    std::unique_ptr<VkNSerial::MessageLayout[]> layouts(new (std::nothrow) VkNSerial::MessageLayout[count]);
+    if (layouts == nullptr) return nullptr;
+    uint64_t imageSize = VkNSerial::kListFixedSize;
+    for (uint32_t index = 0; index < count; ++index) {
+        layouts[index] = VkNSerial::measureMessage(*this, index);
+        imageSize += layouts[index].messageSize;
+    }
+    if (imageSize > UINT32_MAX) return nullptr;
+    VkObjectBufferAccess::reserve(buffer, imageSize - 4);
 
     bool written = writeWord(buffer, VkNSerial::kListIdentifier);
     const uint32_t listSizeOffset = buffer.getWriteOffset();
@@ -49,9 +52,9 @@ char* VkCErrorList::serializeInternal(VkCObjectBuffer& buffer, uint32_t& size) {
               writeWord(buffer, VkNSerial::kListHeaderBytes) && writeWord(buffer, nodeId) &&
               writeWord(buffer, applicationId) && writeWord(buffer, count) &&
               writeWord(buffer, VkNSerial::kMessageIdentifier);
+    const VkNSerial::WriteContext context = VkNSerial::currentWriteContext();
     for (uint32_t index = 0; written && index < count; ++index) {
-        uint32_t messageSize = 0;
-        written = serializeMessage(index, &buffer, messageSize);
+        written = VkNSerial::appendMessage(*this, index, layouts[index], context, buffer);
     }
     for (uint32_t word : VkNSerial::kTerminationWords) written = written && writeWord(buffer, word);
     if (!written) return nullptr;

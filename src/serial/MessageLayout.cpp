@@ -35,10 +35,12 @@ MessageLayout measureMessage(const VkCErrorList& list, uint32_t index) {
             case kParameterInt32:
                 ++layout.integerCount;
                 break;
-            case kParameterString:
-                ++layout.stringCount;
-                layout.stringParameterBytes += lengthWithNul(orEmpty(slot.value.stringValue));
+            case kParameterString: {
+                const uint32_t length = lengthWithNul(orEmpty(slot.value.stringValue));
+                layout.stringLengths[layout.stringCount++] = length;
+                layout.stringParameterBytes += length;
                 break;
+            }
             case kParameterDouble:
             case kParameterInt64:
                 ++layout.wideCount;

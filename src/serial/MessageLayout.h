@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "VkErrorHandling/VkCErrorList.h"
+#include "list/ErrorEntry.h"
 
 namespace VkNSerial {
 
@@ -21,7 +22,9 @@ struct MessageLayout {
     uint32_t stringCount;
     uint32_t integerCount;
     uint32_t wideCount;
-    // Lengths of the string parameters with their NULs, summed.
+    // Lengths of the string parameters with their NULs, in parameter order,
+    // and their sum.
+    uint32_t stringLengths[kMaxAdditionalParameters];
     uint64_t stringParameterBytes;
     // The whole block, identifier to last byte.
     uint64_t messageSize;

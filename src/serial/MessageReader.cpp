@@ -59,20 +59,40 @@ struct Sections {
     uint64_t wides[kMaxAdditionalParameters] = {};
 };
 
-bool isConversionLetter(char c) { return c != '\0' && std::strchr("iduxXosfegEGp", c) != nullptr; }
+bool isConversionLetter(char c) {
+    switch (c) {
+        case 'i':
+        case 'd':
+        case 'u':
+        case 'x':
+        case 'X':
+        case 'o':
+        case 's':
+        case 'f':
+        case 'e':
+        case 'g':
+        case 'E':
+        case 'G':
+        case 'p':
+            return true;
+        default:
+            return false;
+    }
+}
 
 bool isIntegerLetter(char c) { return c == 'i' || c == 'd' || c == 'u' || c == 'x' || c == 'X' || c == 'o'; }
 
 // Reads one block into one entry. Short-lived, on the stack of a reader call.
 class MessageBlockReader {
   public:
-    MessageBlockReader(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase)
+    MessageBlockReader(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase,
+                       double stampFactor)
         : list_(list),
           index_(index),
           entry_(*VkErrorListAccess::entryAt(list, index)),
           reader_(reader),
           reportBase_(reportBase),
-          master_(reportList()),
+          stampFactor_(stampFactor),
           format_(nullptr) {}
 
     int32_t read() {
@@ -97,7 +117,7 @@ class MessageBlockReader {
   private:
     template <typename... Values>
     void report(uint32_t code, uint32_t line, const char* format, Values... values) {
-        if (master_ != nullptr) master_->setError(code, line, kFunction, format, values...);
+        if (VkCErrorList* master = reportList()) master->setError(code, line, kFunction, format, values...);
     }
 
     int32_t reportOffset() const { return static_cast<int32_t>(reportBase_ + reader_.offset()); }
@@ -133,8 +153,7 @@ class MessageBlockReader {
             !reader_.readU64(wireStamp)) {
             return false;
         }
-        entry_.timeStamp =
-            fromWireTicks(wireStamp, VkCErrorManager::getInstance().getTimeStampTickDuration());
+        entry_.timeStamp = scaleStamp(wireStamp, stampFactor_);
         if (!reader_.readU32(entry_.errorCode) || !reader_.readU32(entry_.displayMode) ||
             !reader_.readU32(entry_.mainModuleNumber) || !reader_.readU32(entry_.subModuleNumber) ||
             !reader_.readU32(ignored) /* the sender's parameter limit */ ||
@@ -267,7 +286,7 @@ class MessageBlockReader {
     VkErrorListAccess::Entry& entry_;
     ByteReader& reader_;
     const uint32_t reportBase_;
-    VkCErrorList* const master_;
+    const double stampFactor_;
     // The received format string as stored in the entry; null until read.
     const char* format_;
 };
@@ -288,9 +307,14 @@ ByteReader payloadReader(const unsigned char* data, uint32_t length) {
     return ByteReader(data + 4, imageLength - 4);
 }
 
-int32_t readMessage(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase) {
+double receiveStampFactor() {
+    return kWireTickSeconds / VkCErrorManager::getInstance().getTimeStampTickDuration();
+}
+
+int32_t readMessage(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase,
+                    double stampFactor) {
     if (VkErrorListAccess::entryAt(list, index) == nullptr) return -1;
-    MessageBlockReader blockReader(list, index, reader, reportBase);
+    MessageBlockReader blockReader(list, index, reader, reportBase, stampFactor);
     return blockReader.read();
 }
 
@@ -300,7 +324,8 @@ int32_t VkCErrorList::deSerializeMessage(uint32_t index, VkCObjectBuffer& buffer
     if (entryAt(index) == nullptr) return -1;
     VkNSerial::ByteReader reader(VkObjectBufferAccess::readCursor(buffer),
                                  VkObjectBufferAccess::readableSize(buffer));
-    const int32_t result = VkNSerial::readMessage(*this, index, reader, buffer.getReadOffset());
+    const int32_t result =
+        VkNSerial::readMessage(*this, index, reader, buffer.getReadOffset(), VkNSerial::receiveStampFactor());
     VkObjectBufferAccess::advanceRead(buffer, reader.offset());
     return result;
 }
@@ -308,5 +333,5 @@ int32_t VkCErrorList::deSerializeMessage(uint32_t index, VkCObjectBuffer& buffer
 int32_t VkCErrorList::deSerializeMessage(uint32_t index, const unsigned char* data, uint32_t length) {
     if (entryAt(index) == nullptr) return -1;
     VkNSerial::ByteReader reader = VkNSerial::payloadReader(data, length);
-    return VkNSerial::readMessage(*this, index, reader, 0);
+    return VkNSerial::readMessage(*this, index, reader, 0, VkNSerial::receiveStampFactor());
 }

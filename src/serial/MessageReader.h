@@ -19,11 +19,16 @@ VkCErrorList* reportList();
 // gives a reader over nothing, on which the first read fails.
 ByteReader payloadReader(const unsigned char* data, uint32_t length);
 
+// The factor that turns received wire ticks into local ticks, from the
+// manager's tick duration; read once per image.
+double receiveStampFactor();
+
 // Reads one message block (skipping foreign blocks before it) from `reader`
 // into entry `index` of `list` (-1 when it fails the index rule). Reports name
 // positions as `reportBase` + bytes read. 0 on success, -1 on failure; the
 // reader stops where reading stopped.
-int32_t readMessage(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase);
+int32_t readMessage(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase,
+                    double stampFactor);
 
 }  // namespace VkNSerial
 

@@ -1,20 +1,16 @@
-// Writing one entry as a message block.
-#include <cstdint>
+#include "serial/MessageWriter.h"
+
 #include <cstring>
 
-#include "VkErrorHandling/VkCErrorList.h"
 #include "VkErrorHandling/VkCErrorManager.h"
-#include "VkErrorHandling/VkCObjectBuffer.h"
 #include "list/ErrorEntry.h"
 #include "serial/BlockWriter.h"
-#include "serial/MessageLayout.h"
 #include "serial/ObjectBufferAccess.h"
 #include "serial/WireFormat.h"
 
-namespace {
+namespace VkNSerial {
 
-using VkNSerial::BlockWriter;
-using VkNSerial::MessageLayout;
+namespace {
 
 void writeParameterSections(BlockWriter& writer, const VkErrorListAccess::Entry& entry,
                             const MessageLayout& layout) {
@@ -23,10 +19,10 @@ void writeParameterSections(BlockWriter& writer, const VkErrorListAccess::Entry&
     const VkSParameter* slots = entry.additionalParameters;
 
     writer.putU32(layout.stringCount);
-    for (uint32_t i = 0; i < count; ++i) {
+    for (uint32_t i = 0, string = 0; i < count; ++i) {
         if (slots[i].type != kParameterString) continue;
         const char* text = slots[i].value.stringValue != nullptr ? slots[i].value.stringValue : "";
-        writer.putString(text, static_cast<uint32_t>(std::strlen(text) + 1));
+        writer.putString(text, layout.stringLengths[string++]);
     }
     writer.putU32(layout.integerCount);
     for (uint32_t i = 0; i < count; ++i) {
@@ -50,47 +46,57 @@ void writeParameterSections(BlockWriter& writer, const VkErrorListAccess::Entry&
 
 }  // namespace
 
-bool VkCErrorList::serializeMessage(uint32_t index, VkCObjectBuffer* buffer, uint32_t& size) {
-    size = 0;
-    Entry* entry = entryAt(index);
-    if (buffer == nullptr || entry == nullptr) return false;
-    const uint32_t start = buffer->getOccupiedSize();
-    const MessageLayout layout = VkNSerial::measureMessage(*this, index);
-    if (layout.messageSize > UINT32_MAX) return false;
+WriteContext currentWriteContext() {
+    const VkCErrorManager& manager = VkCErrorManager::getInstance();
+    return {manager.getMyNodeId(), manager.getTimeStampTickDuration() / kWireTickSeconds};
+}
 
-    VkCErrorManager& manager = VkCErrorManager::getInstance();
+bool appendMessage(VkCErrorList& list, uint32_t index, const MessageLayout& layout,
+                   const WriteContext& context, VkCObjectBuffer& buffer) {
+    VkErrorListAccess::Entry& entry = *VkErrorListAccess::entryAt(list, index);
     // Sending stamps the entry for good: a receiver must know where it came
     // from, and the module numbers are looked up once.
-    if (entry->originNode == 0) entry->originNode = manager.getMyNodeId();
-    setMainSubModule(index);
+    if (entry.originNode == 0) entry.originNode = context.myNodeId;
+    VkErrorListAccess::setMainSubModule(list, index);
 
-    // One growth for the whole block; caller memory that is too small takes
-    // the fields that fit, as separate writes would.
-    VkObjectBufferAccess::reserve(*buffer, layout.messageSize);
-    BlockWriter writer(VkObjectBufferAccess::writeCursor(*buffer), VkObjectBufferAccess::writeLimit(*buffer));
-    writer.putU32(VkNSerial::kMessageIdentifier);
+    // Caller memory that is too small takes the fields that fit, as separate
+    // writes would.
+    VkObjectBufferAccess::reserve(buffer, layout.messageSize);
+    BlockWriter writer(VkObjectBufferAccess::writeCursor(buffer), VkObjectBufferAccess::writeLimit(buffer));
+    writer.putU32(kMessageIdentifier);
     writer.putU32(static_cast<uint32_t>(layout.messageSize));
-    writer.putU32(VkNSerial::kWireVersion);
-    writer.putU32(VkNSerial::kMessageHeaderBytes);
-    writer.putU32(entry->originNode);
-    writer.putU32(entry->messageType);
-    writer.putU32(entry->lineNumber);
-    writer.putU64(VkNSerial::toWireTicks(entry->timeStamp, manager.getTimeStampTickDuration()));
-    writer.putU32(entry->errorCode);
-    writer.putU32(entry->displayMode);
-    writer.putU32(entry->mainModuleNumber);
-    writer.putU32(entry->subModuleNumber);
-    writer.putU32(maxAdditionalParameters);
+    writer.putU32(kWireVersion);
+    writer.putU32(kMessageHeaderBytes);
+    writer.putU32(entry.originNode);
+    writer.putU32(entry.messageType);
+    writer.putU32(entry.lineNumber);
+    writer.putU64(scaleStamp(entry.timeStamp, context.stampFactor));
+    writer.putU32(entry.errorCode);
+    writer.putU32(entry.displayMode);
+    writer.putU32(entry.mainModuleNumber);
+    writer.putU32(entry.subModuleNumber);
+    writer.putU32(list.getMaxAdditionalParameters(index));
     writer.putU32(static_cast<uint32_t>(layout.formatLength + layout.functionLength + layout.templateLength +
                                         layout.stringParameterBytes));
-    writer.putU32(VkNSerial::kFixedStringCount);
+    writer.putU32(kFixedStringCount);
     writer.putString(layout.formatString, layout.formatLength);
     writer.putString(layout.functionName, layout.functionLength);
     writer.putString(layout.messageTemplate, layout.templateLength);
-    writeParameterSections(writer, *entry, layout);
-    VkObjectBufferAccess::commitWrite(*buffer, writer.cursor());
-    if (writer.failed()) return false;
+    writeParameterSections(writer, entry, layout);
+    VkObjectBufferAccess::commitWrite(buffer, writer.cursor());
+    return !writer.failed();
+}
 
+}  // namespace VkNSerial
+
+bool VkCErrorList::serializeMessage(uint32_t index, VkCObjectBuffer* buffer, uint32_t& size) {
+    size = 0;
+    if (buffer == nullptr || entryAt(index) == nullptr) return false;
+    const uint32_t start = buffer->getOccupiedSize();
+    const VkNSerial::MessageLayout layout = VkNSerial::measureMessage(*this, index);
+    if (layout.messageSize > UINT32_MAX) return false;
+    if (!VkNSerial::appendMessage(*this, index, layout, VkNSerial::currentWriteContext(), *buffer))
+        return false;
     size = buffer->getOccupiedSize() - start;
     return true;
 }

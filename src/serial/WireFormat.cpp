@@ -14,14 +14,20 @@ uint64_t saturatingTicks(double ticks) {
 
 }  // namespace
 
-uint64_t toWireTicks(uint64_t stamp, double tickSeconds) {
+uint64_t scaleStamp(uint64_t stamp, double factor) {
     if (stamp == kDefaultTimeStamp) return stamp;
-    return saturatingTicks((tickSeconds / kWireTickSeconds) * static_cast<double>(stamp));
+    // The common case, equal tick lengths, skips the float round trip; below
+    // 2^53 that round trip is exact, so the result is the same.
+    if (factor == 1.0 && stamp < (uint64_t{1} << 53)) return stamp;
+    return saturatingTicks(factor * static_cast<double>(stamp));
+}
+
+uint64_t toWireTicks(uint64_t stamp, double tickSeconds) {
+    return scaleStamp(stamp, tickSeconds / kWireTickSeconds);
 }
 
 uint64_t fromWireTicks(uint64_t wireStamp, double tickSeconds) {
-    if (wireStamp == kDefaultTimeStamp) return wireStamp;
-    return saturatingTicks((kWireTickSeconds / tickSeconds) * static_cast<double>(wireStamp));
+    return scaleStamp(wireStamp, kWireTickSeconds / tickSeconds);
 }
 
 }  // namespace VkNSerial

@@ -41,6 +41,11 @@ constexpr double kWireTickSeconds = 8.5e-9;
 uint64_t toWireTicks(uint64_t stamp, double tickSeconds);
 uint64_t fromWireTicks(uint64_t wireStamp, double tickSeconds);
 
+// The same conversions with the factor computed once for a whole image:
+// `factor` is tickSeconds / kWireTickSeconds when sending and its inverse,
+// kWireTickSeconds / tickSeconds, when receiving.
+uint64_t scaleStamp(uint64_t stamp, double factor);
+
 }  // namespace VkNSerial
 
 #endif  // VKERRORHANDLING_SRC_SERIAL_WIREFORMAT_H_
