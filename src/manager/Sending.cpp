@@ -1,9 +1,11 @@
 // The send operations: record one message into a temporary list, or take a
 // host's list, and print and/or deliver it by send mode.
 #include <cstdio>
+#include <string>
 
 #include "catalogue/MessageCodes.h"
 #include "manager/ManagerAccess.h"
+#include "text/ListText.h"
 
 namespace {
 
@@ -112,11 +114,15 @@ void VkCErrorManager::sendMessageList(VkCMessageListPool& list, uint32_t sendMod
 
 void VkCErrorManager::send(VkCErrorList& list, uint32_t sendMode) {
     const uint32_t mode = sendMode != 0 ? sendMode : getSendMode();
-    // The lock keeps the lines of messages printed at the same time apart;
-    // print() writes the whole list in one block, so it is held only briefly.
-    if ((mode & kSendToStdout) != 0 && lock() == 0) {
-        list.print(stdout, false);
-        unlock();
+    // The lock keeps the lines of messages printed at the same time apart.
+    // Only the write needs it: the text is composed first, on this thread
+    // alone, so concurrent senders wait for one block write at most.
+    if ((mode & kSendToStdout) != 0) {
+        const std::string text = VkNText::composeListText(list, false);
+        if (!text.empty() && lock() == 0) {
+            VkNText::writeListText(stdout, text);
+            unlock();
+        }
     }
     auto* callback = messageManagerCallback.load(std::memory_order_acquire);
     if ((mode & kSendToCallback) != 0 && callback != nullptr) {

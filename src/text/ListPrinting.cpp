@@ -8,6 +8,7 @@
 #include "list/ErrorEntry.h"
 #include "text/BlockWrite.h"
 #include "text/FormattedPiece.h"
+#include "text/ListText.h"
 #include "text/NumberFormat.h"
 #include "text/TypeNames.h"
 
@@ -32,28 +33,41 @@ void appendPlaceColumn(std::string& out, const char* functionName, uint32_t line
 
 }  // namespace
 
-void VkCErrorList::print(FILE* stream, bool tabbed) {
-    if (stream == nullptr || entries == nullptr || numberOfUsedEntries == 0) return;
+namespace VkNText {
+
+std::string composeListText(VkCErrorList& list, bool tabbed) {
+    const uint32_t used = list.getNumberOfUsedEntries();
     std::string text;
-    const size_t expected = static_cast<size_t>(numberOfUsedEntries) * kReservedPerEntry;
+    if (used == 0) return text;
+    const size_t expected = static_cast<size_t>(used) * kReservedPerEntry;
     text.reserve(expected < kMaxReservedText ? expected : kMaxReservedText);
     if (tabbed) {
         // Each row needs a string of its own: a row turns every line feed of
         // the string it is appended to into a carriage return.
         std::string row;
         row.reserve(kReservedPerEntry);
-        for (uint32_t index = 0; index < numberOfUsedEntries; ++index) {
+        for (uint32_t index = 0; index < used; ++index) {
             row.clear();
-            getTabbedMessageData(row, index, nullptr);
+            list.getTabbedMessageData(row, index, nullptr);
             text += row;
         }
     } else {
-        for (uint32_t index = 0; index < numberOfUsedEntries; ++index) printError(text, index);
+        for (uint32_t index = 0; index < used; ++index) list.printError(text, index);
     }
-    VkNText::writeBlock(text.data(), text.size(), [stream](const char* data, size_t count) {
-        return std::fwrite(data, 1, count, stream);
-    });
+    return text;
+}
+
+void writeListText(FILE* stream, const std::string& text) {
+    writeBlock(text.data(), text.size(),
+               [stream](const char* data, size_t count) { return std::fwrite(data, 1, count, stream); });
     std::fflush(stream);
+}
+
+}  // namespace VkNText
+
+void VkCErrorList::print(FILE* stream, bool tabbed) {
+    if (stream == nullptr || entries == nullptr || numberOfUsedEntries == 0) return;
+    VkNText::writeListText(stream, VkNText::composeListText(*this, tabbed));
 }
 
 void VkCErrorList::getTabbedMessageData(std::string& out, uint32_t index, const void* /*reserved*/) {
