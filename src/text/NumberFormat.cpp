@@ -20,14 +20,27 @@ constexpr uint32_t kMaxFastPrecision = 3;
 constexpr double kMaxFastMagnitude = 1e15;  // times 10^3 stays below 2^63
 
 // Writes the digits of `value` backwards, ending just before `end`; returns
-// the first digit.
-char* writeDigits(char* end, uint64_t value, unsigned base, const char* digitChars) {
+// the first digit. The base is a template argument so that every digit costs
+// a multiplication and a shift instead of a hardware division.
+template <unsigned kBase>
+char* writeDigits(char* end, uint64_t value, const char* digitChars) {
     char* p = end;
     do {
-        *--p = digitChars[value % base];
-        value /= base;
+        *--p = digitChars[value % kBase];
+        value /= kBase;
     } while (value != 0);
     return p;
+}
+
+char* writeDigits(char* end, uint64_t value, unsigned base, const char* digitChars) {
+    switch (base) {
+        case 8:
+            return writeDigits<8>(end, value, digitChars);
+        case 16:
+            return writeDigits<16>(end, value, digitChars);
+        default:
+            return writeDigits<10>(end, value, digitChars);
+    }
 }
 
 // Lays out sign and digits in a field of `width` as printf does for the "-"
@@ -58,14 +71,14 @@ bool isFastLayout(uint32_t flags, uint32_t width) {
 void appendDecimal(std::string& out, uint64_t value) {
     char buffer[24];
     char* end = buffer + sizeof buffer;
-    const char* first = writeDigits(end, value, 10, kLowerDigits);
+    const char* first = writeDigits<10>(end, value, kLowerDigits);
     out.append(first, static_cast<size_t>(end - first));
 }
 
 void appendHex(std::string& out, uint64_t value, bool upperCase) {
     char buffer[24];
     char* end = buffer + sizeof buffer;
-    const char* first = writeDigits(end, value, 16, upperCase ? kUpperDigits : kLowerDigits);
+    const char* first = writeDigits<16>(end, value, upperCase ? kUpperDigits : kLowerDigits);
     out.append(first, static_cast<size_t>(end - first));
 }
 
@@ -120,15 +133,17 @@ bool appendFixedFast(std::string& out, double value, uint32_t flags, uint32_t wi
     char buffer[40];
     char* end = buffer + sizeof buffer;
     char* first = end;
-    uint64_t fractional = units % scale;
+    // The decimals are the last `precision` digits of `units`; what is left
+    // after peeling them off is the integer part.
+    uint64_t rest = units;
     if (precision > 0) {
         for (uint32_t i = 0; i < precision; ++i) {
-            *--first = static_cast<char>('0' + fractional % 10);
-            fractional /= 10;
+            *--first = static_cast<char>('0' + rest % 10);
+            rest /= 10;
         }
         *--first = '.';
     }
-    first = writeDigits(first, units / scale, 10, kLowerDigits);
+    first = writeDigits<10>(first, rest, kLowerDigits);
     // glibc keeps the sign of negative values that round to zero ("-0.000").
     appendField(out, std::signbit(value), first, static_cast<size_t>(end - first), flags, width);
     return true;
