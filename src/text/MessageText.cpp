@@ -1,7 +1,10 @@
 // The human-readable form of one entry: a header line naming type, code,
 // node, time, module numbers and place, then the message text.
 
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "VkErrorHandling/VkCErrorList.h"
 #include "VkErrorHandling/VkCErrorManager.h"
@@ -12,18 +15,23 @@
 
 namespace {
 
-// ", time %4.3f sec." with the time in seconds.
-void appendTime(std::string& out, uint64_t ticks) {
-    const double seconds =
-        static_cast<double>(ticks) * VkCErrorManager::getInstance().getTimeStampTickDuration();
-    const size_t start = out.size();
-    out += ", time ";
-    if (VkNText::appendFixedFast(out, seconds, 0, 4, 3)) {
-        out += " sec.";
-        return;
-    }
-    out.resize(start);
-    VkNText::appendFormatted(out, ", time %4.3f sec.", seconds);
+// The header line up to the place is short and bounded; it is composed on the
+// stack and appended in one piece. A function name up to this length joins
+// it; a longer one is appended (and cut like any formatted piece) apart.
+constexpr size_t kHeaderSize = 256;
+constexpr size_t kMaxInlineFunctionName = 64;
+
+char* put(char* p, std::string_view text) { return std::copy(text.begin(), text.end(), p); }
+
+// ", time %4.3f sec." with the time in seconds. Null when the fast path
+// declines the value; nothing is written then.
+char* writeTime(char* p, double seconds) {
+    char* time = VkNText::writeFixedFast(put(p, ", time "), seconds, 0, 4, 3);
+    return time != nullptr ? put(time, " sec.") : nullptr;
+}
+
+double secondsOf(uint64_t ticks) {
+    return static_cast<double>(ticks) * VkCErrorManager::getInstance().getTimeStampTickDuration();
 }
 
 // ", in %s():%u", cut like any formatted piece.
@@ -54,32 +62,44 @@ void VkCErrorList::printError(std::string& out, uint32_t index) {
     const Entry* entry = entryAt(index);
     if (entry == nullptr) return;
 
-    out += VkNText::plainTypeName(entry->messageType);
+    // At most 13 + 12 + 17 + 76 + 30 + 82 characters go into `header`.
+    char header[kHeaderSize];
+    char* p = put(header, VkNText::plainTypeName(entry->messageType));
     if (entry->errorCode != 0) {
-        out += ", 0x";
-        VkNText::appendHex8(out, entry->errorCode);
+        p = VkNText::writeHex8(put(p, ", 0x"), entry->errorCode);
     } else {
-        out += "(user) ";
+        p = put(p, "(user) ");
     }
-    if (entry->originNode != 0) {
-        out += ", node ";
-        VkNText::appendDecimal(out, entry->originNode);
+    if (entry->originNode != 0) p = VkNText::writeDecimal(put(p, ", node "), entry->originNode);
+    if (entry->timeStamp != 0) {
+        const double seconds = secondsOf(entry->timeStamp);
+        if (char* time = writeTime(p, seconds)) {
+            p = time;
+        } else {
+            out.append(header, static_cast<size_t>(p - header));
+            p = header;
+            VkNText::appendFormatted(out, ", time %4.3f sec.", seconds);
+        }
     }
-    if (entry->timeStamp != 0) appendTime(out, entry->timeStamp);
     setMainSubModule(index);
     if (entry->mainModuleNumber != 0 || entry->subModuleNumber != 0) {
-        out += ", module ";
-        VkNText::appendDecimal(out, entry->mainModuleNumber);
-        out += '/';
-        VkNText::appendDecimal(out, entry->subModuleNumber);
+        p = VkNText::writeDecimal(put(p, ", module "), entry->mainModuleNumber);
+        p = VkNText::writeDecimal(put(p, "/"), entry->subModuleNumber);
     }
     const char* functionName = getString(entry->functionName);
-    if (*functionName != '\0') {
-        appendPlace(out, functionName, entry->lineNumber);
+    const size_t nameLength = std::strlen(functionName);
+    if (nameLength == 0) {
+        p = put(p, ", fcn/line n/a");
+    } else if (nameLength <= kMaxInlineFunctionName) {
+        p = put(put(p, ", in "), std::string_view(functionName, nameLength));
+        p = VkNText::writeDecimal(put(p, "():"), entry->lineNumber);
     } else {
-        out += ", fcn/line n/a";
+        out.append(header, static_cast<size_t>(p - header));
+        p = header;
+        appendPlace(out, functionName, entry->lineNumber);
     }
-    out += '\n';
+    *p++ = '\n';
+    out.append(header, static_cast<size_t>(p - header));
     printErrorText(out, index);
     out += '\n';
 }

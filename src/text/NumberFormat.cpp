@@ -8,6 +8,7 @@ namespace VkNText {
 namespace {
 
 constexpr uint32_t kMaxFastWidth = 64;
+static_assert(kMaxFixedFastLength >= kMaxFastWidth, "a fixed field of the widest width must fit");
 constexpr char kLowerDigits[] = "0123456789abcdef";
 constexpr char kUpperDigits[] = "0123456789ABCDEF";
 
@@ -44,22 +45,28 @@ char* writeDigits(char* end, uint64_t value, unsigned base, const char* digitCha
 }
 
 // Lays out sign and digits in a field of `width` as printf does for the "-"
-// and "0" flags ("-" wins over "0"). The field is composed on the stack and
-// appended in one piece: `count` is at most 40 and `width` at most 64.
-void appendField(std::string& out, bool negative, const char* digits, size_t count, uint32_t flags,
-                 uint32_t width) {
+// and "0" flags ("-" wins over "0"), writing at most max(width, count + 1)
+// characters to `p`; returns the end.
+char* writeField(char* p, bool negative, const char* digits, size_t count, uint32_t flags, uint32_t width) {
     const size_t length = count + (negative ? 1 : 0);
     const size_t padding = width > length ? width - length : 0;
     const bool leftAlign = (flags & kFlagMinus) != 0;
     const bool zeroFill = !leftAlign && (flags & kFlagZero) != 0;
-    char field[kMaxFastWidth + 48];
-    char* p = field;
     if (!leftAlign && !zeroFill) p = std::fill_n(p, padding, ' ');
     if (negative) *p++ = '-';
     if (zeroFill) p = std::fill_n(p, padding, '0');
     p = std::copy_n(digits, count, p);
     if (leftAlign) p = std::fill_n(p, padding, ' ');
-    out.append(field, static_cast<size_t>(p - field));
+    return p;
+}
+
+// The field composed on the stack and appended in one piece: `count` is at
+// most 40 and `width` at most 64.
+void appendField(std::string& out, bool negative, const char* digits, size_t count, uint32_t flags,
+                 uint32_t width) {
+    char field[kMaxFastWidth + 48];
+    const char* end = writeField(field, negative, digits, count, flags, width);
+    out.append(field, static_cast<size_t>(end - field));
 }
 
 bool isFastLayout(uint32_t flags, uint32_t width) {
@@ -67,6 +74,21 @@ bool isFastLayout(uint32_t flags, uint32_t width) {
 }
 
 }  // namespace
+
+char* writeDecimal(char* p, uint64_t value) {
+    char buffer[24];
+    char* end = buffer + sizeof buffer;
+    const char* first = writeDigits<10>(end, value, kLowerDigits);
+    return std::copy(first, static_cast<const char*>(end), p);
+}
+
+char* writeHex8(char* p, uint32_t value) {
+    for (int i = 7; i >= 0; --i) {
+        p[i] = kUpperDigits[value & 0xF];
+        value >>= 4;
+    }
+    return p + 8;
+}
 
 void appendDecimal(std::string& out, uint64_t value) {
     char buffer[24];
@@ -84,10 +106,7 @@ void appendHex(std::string& out, uint64_t value, bool upperCase) {
 
 void appendHex8(std::string& out, uint32_t value) {
     char digits[8];
-    for (int i = 7; i >= 0; --i) {
-        digits[i] = kUpperDigits[value & 0xF];
-        value >>= 4;
-    }
+    writeHex8(digits, value);
     out.append(digits, sizeof digits);
 }
 
@@ -119,9 +138,9 @@ bool appendIntegerFast(std::string& out, const VkSConversion& conversion, int64_
     return true;
 }
 
-bool appendFixedFast(std::string& out, double value, uint32_t flags, uint32_t width, uint32_t precision) {
-    if (!kExactScaling || precision > kMaxFastPrecision || !isFastLayout(flags, width)) return false;
-    if (!std::isfinite(value) || std::fabs(value) >= kMaxFastMagnitude) return false;
+char* writeFixedFast(char* p, double value, uint32_t flags, uint32_t width, uint32_t precision) {
+    if (!kExactScaling || precision > kMaxFastPrecision || !isFastLayout(flags, width)) return nullptr;
+    if (!std::isfinite(value) || std::fabs(value) >= kMaxFastMagnitude) return nullptr;
 
     static constexpr uint64_t kPowersOfTen[] = {1, 10, 100, 1000};
     const uint64_t scale = kPowersOfTen[precision];
@@ -145,7 +164,14 @@ bool appendFixedFast(std::string& out, double value, uint32_t flags, uint32_t wi
     }
     first = writeDigits<10>(first, rest, kLowerDigits);
     // glibc keeps the sign of negative values that round to zero ("-0.000").
-    appendField(out, std::signbit(value), first, static_cast<size_t>(end - first), flags, width);
+    return writeField(p, std::signbit(value), first, static_cast<size_t>(end - first), flags, width);
+}
+
+bool appendFixedFast(std::string& out, double value, uint32_t flags, uint32_t width, uint32_t precision) {
+    char field[kMaxFixedFastLength];
+    const char* end = writeFixedFast(field, value, flags, width, precision);
+    if (end == nullptr) return false;
+    out.append(field, static_cast<size_t>(end - field));
     return true;
 }
 

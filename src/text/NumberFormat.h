@@ -9,12 +9,20 @@
 #ifndef VKERRORHANDLING_SRC_TEXT_NUMBERFORMAT_H_
 #define VKERRORHANDLING_SRC_TEXT_NUMBERFORMAT_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "text/FormatDescriptor.h"
 
 namespace VkNText {
+
+// The write forms put the same characters as the matching append forms at
+// `p` and return the end, so that a line can be composed on the stack.
+// "%llu": at most 20 characters.
+char* writeDecimal(char* p, uint64_t value);
+// "%08X": exactly 8 characters.
+char* writeHex8(char* p, uint32_t value);
 
 // "%u" / "%llu".
 void appendDecimal(std::string& out, uint64_t value);
@@ -32,6 +40,13 @@ bool appendIntegerFast(std::string& out, const VkSConversion& conversion, int64_
 // magnitude with a precision of at most 3, flags "-" and "0" only, width up
 // to 64. Rounds the exact binary value half to even, as glibc does.
 bool appendFixedFast(std::string& out, double value, uint32_t flags, uint32_t width, uint32_t precision);
+
+// The most characters writeFixedFast writes: a field of 64, or a sign, 15
+// integer digits, the point and 3 decimals.
+constexpr size_t kMaxFixedFastLength = 64;
+// appendFixedFast into `p`; null, having written nothing, where
+// appendFixedFast would return false.
+char* writeFixedFast(char* p, double value, uint32_t flags, uint32_t width, uint32_t precision);
 
 }  // namespace VkNText
 
