@@ -5,8 +5,10 @@
 #
 #   scripts/bench.sh [results.json] [extra Google Benchmark flags]
 #
-# REPETITIONS (default 5) and MIN_TIME (seconds per run, default 0.2) tune the
-# run. The spdlog and protobuf peers are built when their packages are
+# REPETITIONS (default 9) and MIN_TIME (seconds per run, default 0.1) tune the
+# run. Repetitions of different benchmarks are interleaved at random, so that a
+# burst of load on the machine spreads over all of them instead of skewing one
+# ratio. The spdlog and protobuf peers are built when their packages are
 # installed (apt-get install libspdlog-dev libprotobuf-dev protobuf-compiler).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,9 +21,10 @@ cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVKERR_BUILD_TESTS=OFF -
 cmake --build build-release -j2 --target vkerr_bench
 mkdir -p "$(dirname "$output")"
 build-release/bench/vkerr_bench \
-    --benchmark_repetitions="${REPETITIONS:-5}" \
-    --benchmark_min_time="${MIN_TIME:-0.2}" \
+    --benchmark_repetitions="${REPETITIONS:-9}" \
+    --benchmark_min_time="${MIN_TIME:-0.1}" \
     --benchmark_display_aggregates_only=true \
+    --benchmark_enable_random_interleaving=true \
     --benchmark_out="$output" --benchmark_out_format=json \
     "$@"
 echo "JSON written to $output"
