@@ -1,3 +1,5 @@
+// The object buffer in its three lives: an owned growable block, an owned
+// copy of a received image, and caller memory.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -5,80 +7,55 @@
 #include <vector>
 
 #include "VkErrorHandling/VkCObjectBuffer.h"
-#include "serial/ByteOrder.h"
 
 namespace {
 
-std::vector<unsigned char> blockBytes(const unsigned char* block, size_t count) {
-    return std::vector<unsigned char>(block, block + count);
+using Bytes = std::vector<unsigned char>;
+
+Bytes bytesAt(const void* block, size_t count) {
+    return Bytes(static_cast<const unsigned char*>(block), static_cast<const unsigned char*>(block) + count);
 }
 
 // Hands the block out so its bytes can be checked, then releases it.
-std::vector<unsigned char> takeImage(VkCObjectBuffer& buffer) {
+Bytes takeImage(VkCObjectBuffer& buffer) {
     const uint32_t occupied = buffer.getOccupiedSize();
     unsigned char* block = buffer.getStartPointer();
-    std::vector<unsigned char> image = blockBytes(block, occupied);
+    const Bytes image = bytesAt(block, occupied);
     std::free(block);
     return image;
 }
 
-TEST(ObjectBuffer, FreshBufferIsAnEmptyValidImage) {
-    VkCObjectBuffer buffer;
-    EXPECT_EQ(buffer.getSize(), 4100u);
-    EXPECT_EQ(buffer.getOccupiedSize(), 4u);
-    EXPECT_EQ(buffer.getFreeSize(), 4096u);
-    EXPECT_EQ(buffer.getWriteOffset(), 0u);
-    EXPECT_EQ(takeImage(buffer), (std::vector<unsigned char>{0, 0, 0, 4}));
-}
+TEST(ObjectBuffer, WritesBigEndianBehindAKeptLengthPrefix) {
+    VkCObjectBuffer fresh;
+    EXPECT_EQ(fresh.getSize(), 4100u);
+    EXPECT_EQ(fresh.getFreeSize(), 4096u);
+    EXPECT_EQ(fresh.getWriteOffset(), 0u);
+    EXPECT_EQ(takeImage(fresh), (Bytes{0, 0, 0, 4}));
 
-TEST(ObjectBuffer, ElementSizesStoreBigEndian) {
     VkCObjectBuffer buffer;
-    const uint32_t word = 0x11223344;
+    const uint32_t words[2] = {0x11223344, 0x55667788};
     const uint64_t one = 1;
     const uint16_t pair[2] = {0x0102, 0x0304};
     const double half = 0.5;  // bit pattern 3FE0000000000000
-    EXPECT_EQ(buffer.writeBuffer(&word, 4, -1), 4);
-    EXPECT_EQ(buffer.getOccupiedSize(), 8u);
+    EXPECT_EQ(buffer.writeBuffer(words, 8, 4), 8);
+    EXPECT_EQ(buffer.getOccupiedSize(), 12u);
     EXPECT_EQ(buffer.writeBuffer(&one, 8, 8), 8);
     EXPECT_EQ(buffer.writeBuffer(pair, 4, 2), 4);
     EXPECT_EQ(buffer.writeBuffer("ab", 2, 1), 2);
     EXPECT_EQ(buffer.writeBuffer(&half, 8, -1), 8);
-    EXPECT_EQ(takeImage(buffer), (std::vector<unsigned char>{
-                                     0, 0,    0,    30,   0x11, 0x22, 0x33, 0x44, 0,    0, 0, 0, 0, 0, 0,
-                                     1, 0x01, 0x02, 0x03, 0x04, 'a',  'b',  0x3F, 0xE0, 0, 0, 0, 0, 0, 0}));
-}
-
-TEST(ObjectBuffer, ReadsConvertBack) {
-    VkCObjectBuffer writer;
-    const uint32_t words[2] = {0xDEADBEEF, 7};
-    const uint64_t wide = 0x0102030405060708ull;
-    writer.writeBuffer(words, 8, 4);
-    writer.writeBuffer(&wide, 8, -1);
-    const uint32_t occupied = writer.getOccupiedSize();
-    unsigned char* image = writer.getStartPointer();
-
-    VkCObjectBuffer reader(image, occupied);
-    std::free(image);
-    uint32_t readWords[2] = {};
-    uint64_t readWide = 0;
-    ASSERT_EQ(reader.readBuffer(readWords, 8, 4), 0);
-    ASSERT_EQ(reader.readBuffer(&readWide, 8, -1), 0);
-    EXPECT_EQ(readWords[0], 0xDEADBEEFu);
-    EXPECT_EQ(readWords[1], 7u);
-    EXPECT_EQ(readWide, wide);
-    EXPECT_EQ(reader.getReadOffset(), 16u);
-    EXPECT_EQ(reader.readBuffer(&readWide, 1, 1), -1);  // nothing left
+    EXPECT_EQ(takeImage(buffer),
+              (Bytes{0, 0, 0, 34,   0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0, 0, 0, 0, 0,
+                     0, 0, 1, 0x01, 0x02, 0x03, 0x04, 'a',  'b',  0x3F, 0xE0, 0,    0, 0, 0, 0, 0}));
 }
 
 TEST(ObjectBuffer, RejectsBadElementSizesWithoutSideEffects) {
     VkCObjectBuffer buffer;
     const unsigned char bytes[8] = {};
-    struct Case {
+    const struct {
         size_t length;
         int32_t elementSize;
-    };
-    for (const Case& c : {Case{3, -1}, Case{2, 4}, Case{0, 1}, Case{0, -1}, Case{0, 4}, Case{6, 3},
-                          Case{4, 0}, Case{6, 4}, Case{16, 16}}) {
+    } cases[] = {{3, -1}, {2, 4}, {0, 1}, {0, -1}, {0, 4}, {6, 3}, {4, 0}, {6, 4}, {16, 16}};
+    for (const auto& c : cases) {
         EXPECT_EQ(buffer.writeBuffer(bytes, c.length, c.elementSize), -1)
             << c.length << " bytes, element size " << c.elementSize;
     }
@@ -117,8 +94,7 @@ TEST(ObjectBuffer, GrowsLinearlyByTheRequestOrAtLeast512) {
 TEST(ObjectBuffer, CallerMemoryNeverGrows) {
     char tiny[4] = {1, 1, 1, 1};
     VkCObjectBuffer overTiny(4, tiny);
-    EXPECT_EQ(blockBytes(reinterpret_cast<unsigned char*>(tiny), 4),
-              (std::vector<unsigned char>{0, 0, 0, 4}));
+    EXPECT_EQ(bytesAt(tiny, 4), (Bytes{0, 0, 0, 4}));
     EXPECT_EQ(overTiny.writeBuffer("x", 1, 1), -1);
 
     char small[12];
@@ -127,8 +103,7 @@ TEST(ObjectBuffer, CallerMemoryNeverGrows) {
     EXPECT_EQ(overSmall.writeBuffer(&value, 8, -1), 8);
     EXPECT_EQ(overSmall.writeBuffer("x", 1, 1), -1);
     EXPECT_EQ(overSmall.getSize(), 12u);
-    EXPECT_EQ(blockBytes(reinterpret_cast<unsigned char*>(small), 4),
-              (std::vector<unsigned char>{0, 0, 0, 12}));
+    EXPECT_EQ(bytesAt(small, 4), (Bytes{0, 0, 0, 12}));
 
     char untouched[3] = {9, 9, 9};
     VkCObjectBuffer overTooLittle(3, untouched);
@@ -150,40 +125,42 @@ TEST(ObjectBuffer, WriteOffsetPatchesWithoutMovingTheEnd) {
     EXPECT_EQ(buffer.getWriteOffset(), 4u);
     EXPECT_EQ(buffer.setReadOffset(4096), 0);
     EXPECT_EQ(buffer.setReadOffset(4097), -1);
-    EXPECT_EQ(takeImage(buffer),
-              (std::vector<unsigned char>{0, 0, 0, 16, 0xA1, 0xB2, 0xC3, 0xD4, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(takeImage(buffer), (Bytes{0, 0, 0, 16, 0xA1, 0xB2, 0xC3, 0xD4, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
-TEST(ObjectBuffer, ReadingConstructorChecksTheLengthPrefix) {
-    const unsigned char exact[8] = {0, 0, 0, 8, 1, 2, 3, 4};
-    VkCObjectBuffer reader(exact, 8);
-    uint32_t word = 0;
-    EXPECT_EQ(reader.readBuffer(&word, 4, -1), 0);
-    EXPECT_EQ(word, 0x01020304u);
-    EXPECT_EQ(reader.readBuffer(&word, 4, -1), -1);
-    EXPECT_EQ(reader.getOccupiedSize(), 8u);
+// A received image is read back within its length prefix, converting each
+// element; a prefix that doesn't fit the bytes given leaves no block.
+TEST(ObjectBuffer, ReaderConvertsBackWithinTheLengthPrefix) {
+    VkCObjectBuffer writer;
+    const uint32_t words[2] = {0xDEADBEEF, 7};
+    const uint64_t wide = 0x0102030405060708ull;
+    writer.writeBuffer(words, 8, 4);
+    writer.writeBuffer(&wide, 8, -1);
+    Bytes image = takeImage(writer);
+    image.push_back(0xEE);  // beyond the prefix: not taken
 
-    // Only the prefix's bytes are taken, even when more were given.
-    const unsigned char longer[8] = {0, 0, 0, 5, 0xEE, 0xFF, 0xFF, 0xFF};
-    VkCObjectBuffer shorter(longer, 8);
+    VkCObjectBuffer reader(image.data(), static_cast<uint32_t>(image.size()));
+    uint32_t readWords[2] = {};
+    uint64_t readWide = 0;
+    ASSERT_EQ(reader.readBuffer(readWords, 8, 4), 0);
+    ASSERT_EQ(reader.readBuffer(&readWide, 8, -1), 0);
+    EXPECT_EQ(readWords[0], 0xDEADBEEFu);
+    EXPECT_EQ(readWords[1], 7u);
+    EXPECT_EQ(readWide, wide);
+    EXPECT_EQ(reader.getReadOffset(), 16u);
+    EXPECT_EQ(reader.getOccupiedSize(), 20u);
     unsigned char byte = 0;
-    EXPECT_EQ(shorter.readBuffer(&byte, 1, 1), 0);
-    EXPECT_EQ(byte, 0xEE);
-    EXPECT_EQ(shorter.readBuffer(&byte, 1, 1), -1);
+    EXPECT_EQ(reader.readBuffer(&byte, 1, 1), -1);  // nothing left
 
-    struct Case {
-        std::vector<unsigned char> data;
-        uint32_t length;
+    const Bytes malformed[] = {
+        {0, 0, 0, 9, 1, 2, 3, 4},           // prefix beyond the data
+        {0, 0, 0, 3, 1, 2, 3, 4},           // prefix below its own size
+        {0x80, 0, 0, 8, 1, 2, 3, 4},        // negative as i32
+        {0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3},  // 4 GB claimed
+        {0, 0, 0},                          // fewer than 4 bytes
     };
-    const std::vector<Case> malformed = {
-        {{0, 0, 0, 9, 1, 2, 3, 4}, 8},           // prefix beyond the data
-        {{0, 0, 0, 3, 1, 2, 3, 4}, 8},           // prefix below its own size
-        {{0x80, 0, 0, 8, 1, 2, 3, 4}, 8},        // negative as i32
-        {{0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3}, 7},  // 4 GB claimed
-        {{0, 0, 0, 3}, 3},                       // fewer than 4 bytes
-    };
-    for (const Case& c : malformed) {
-        VkCObjectBuffer bad(c.data.data(), c.length);
+    for (const Bytes& data : malformed) {
+        VkCObjectBuffer bad(data.data(), static_cast<uint32_t>(data.size()));
         EXPECT_EQ(bad.readBuffer(&byte, 1, 1), -1);
         EXPECT_EQ(bad.getSize(), 0u);
     }
@@ -215,19 +192,6 @@ TEST(ObjectBuffer, StartPointerLeavesADeadBuffer) {
     EXPECT_EQ(caller.getStartPointer(), reinterpret_cast<unsigned char*>(memory));
     caller.freeBuffer();
     caller.freeBuffer();
-}
-
-TEST(ByteOrder, ConvertedCopyReversesEachElement) {
-    const unsigned char source[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    unsigned char target[8];
-    ASSERT_TRUE(VkNSerial::copyConverted(target, source, 8, 2));
-    EXPECT_EQ(blockBytes(target, 8), (std::vector<unsigned char>{2, 1, 4, 3, 6, 5, 8, 7}));
-    ASSERT_TRUE(VkNSerial::copyConverted(target, source, 8, 4));
-    EXPECT_EQ(blockBytes(target, 8), (std::vector<unsigned char>{4, 3, 2, 1, 8, 7, 6, 5}));
-    ASSERT_TRUE(VkNSerial::copyConverted(target, source, 8, 8));
-    EXPECT_EQ(blockBytes(target, 8), (std::vector<unsigned char>{8, 7, 6, 5, 4, 3, 2, 1}));
-    EXPECT_FALSE(VkNSerial::copyConverted(target, source, 6, 4));
-    EXPECT_FALSE(VkNSerial::copyConverted(target, source, 6, 3));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Helpers shared by the wire-format tests: byte images as vectors, the
-// example message, entry comparison, and a master error list of the test's
-// own that collects the readers' reports.
+// example message, and a master error list of the test's own that collects
+// the readers' reports.
 #ifndef VKERRORHANDLING_TESTS_SERIAL_SERIALTESTSUPPORT_H_
 #define VKERRORHANDLING_TESTS_SERIAL_SERIALTESTSUPPORT_H_
 
@@ -8,25 +8,27 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "VkErrorHandling/VkCErrorList.h"
 #include "VkErrorHandling/VkCErrorManager.h"
-#include "list/ErrorEntry.h"
+#include "support/EntryChecks.h"
 
 namespace VkNSerialTest {
 
 using Bytes = std::vector<unsigned char>;
+using VkNTest::expectSameEntry;
+
+// The common start of the readers' report texts.
+const std::string kSupport = "Internal error. Varnik Support information: ";
 
 // "00 10 20 00 ..." as bytes.
 inline Bytes hexBytes(const std::string& text) {
     Bytes bytes;
     std::istringstream in(text);
-    unsigned int value;
-    while (in >> std::hex >> value) bytes.push_back(static_cast<unsigned char>(value));
+    for (unsigned int value; in >> std::hex >> value;) bytes.push_back(static_cast<unsigned char>(value));
     return bytes;
 }
 
@@ -64,74 +66,33 @@ inline Bytes listImage(VkCErrorList& list) {
     return bytes;
 }
 
-// Every field, string and parameter of two entries, slot types included.
-inline void expectSameEntry(const VkCErrorList& expected, uint32_t expectedIndex, const VkCErrorList& actual,
-                            uint32_t actualIndex) {
-    const auto& a = *VkErrorListAccess::entryAt(expected, expectedIndex);
-    const auto& b = *VkErrorListAccess::entryAt(actual, actualIndex);
-    EXPECT_EQ(a.messageType, b.messageType);
-    EXPECT_EQ(a.errorCode, b.errorCode);
-    EXPECT_EQ(a.lineNumber, b.lineNumber);
-    EXPECT_EQ(a.timeStamp, b.timeStamp);
-    EXPECT_EQ(a.displayMode, b.displayMode);
-    EXPECT_EQ(a.mainModuleNumber, b.mainModuleNumber);
-    EXPECT_EQ(a.subModuleNumber, b.subModuleNumber);
-    EXPECT_EQ(a.originNode, b.originNode);
-    EXPECT_STREQ(expected.getFunctionName(expectedIndex), actual.getFunctionName(actualIndex));
-    EXPECT_STREQ(expected.getFormatString(expectedIndex), actual.getFormatString(actualIndex));
-    EXPECT_STREQ(expected.getMessageTemplate(expectedIndex), actual.getMessageTemplate(actualIndex));
-    ASSERT_EQ(a.additionalParametersCount, b.additionalParametersCount);
-    for (uint32_t i = 0; i < a.additionalParametersCount; ++i) {
-        const VkSParameter& p = a.additionalParameters[i];
-        const VkSParameter& q = b.additionalParameters[i];
-        ASSERT_EQ(p.type, q.type) << "parameter " << i + 1;
-        switch (p.type) {
-            case kParameterInt32:
-                EXPECT_EQ(p.value.int32Value, q.value.int32Value) << "parameter " << i + 1;
-                break;
-            case kParameterInt64:
-                EXPECT_EQ(p.value.int64Value, q.value.int64Value) << "parameter " << i + 1;
-                break;
-            case kParameterDouble:  // bit patterns, so NaNs compare too
-                EXPECT_EQ(0, std::memcmp(&p.value.doubleValue, &q.value.doubleValue, 8))
-                    << "parameter " << i + 1;
-                break;
-            case kParameterString:
-                EXPECT_STREQ(p.value.stringValue ? p.value.stringValue : "",
-                             q.value.stringValue ? q.value.stringValue : "")
-                    << "parameter " << i + 1;
-                break;
-        }
-    }
+inline int32_t readMessage(VkCErrorList& list, const Bytes& image, uint32_t index = 0) {
+    return list.deSerializeMessage(index, image.data(), static_cast<uint32_t>(image.size()));
+}
+
+inline int32_t readList(VkCErrorList& list, const Bytes& image) {
+    return list.deSerialize(image.data(), static_cast<uint32_t>(image.size()));
 }
 
 // Installs a fresh master error list for the calling thread, so each test
 // sees exactly the reports it caused.
 class ReportCapture : public ::testing::Test {
   protected:
-    ReportCapture() : reports(50, 5, 0, 0, nullptr) {
-        VkCErrorManager::getInstance().setMasterErrorList(reports, -1, false);
-    }
+    ReportCapture() { VkCErrorManager::getInstance().setMasterErrorList(reports, -1, false); }
     ~ReportCapture() override { VkCErrorManager::getInstance().clearMasterErrorList(-1); }
 
-    struct Report {
-        uint32_t code;
-        std::string functionName;
-        std::string formatString;
-        std::string text;  // the message text as rendered
-    };
-
-    std::vector<Report> takeReports() {
-        std::vector<Report> taken;
+    // Code, function name, format string and rendered text of each report.
+    std::vector<std::vector<std::string>> takeReports() {
+        std::vector<std::vector<std::string>> taken;
         for (uint32_t i = 0; i < reports.getNumberOfUsedEntries(); ++i) {
-            taken.push_back({reports.getErrorCode(i), reports.getFunctionName(i), reports.getFormatString(i),
-                             reports.getErrorText(i)});
+            taken.push_back({std::to_string(reports.getErrorCode(i)), reports.getFunctionName(i),
+                             reports.getFormatString(i), reports.getErrorText(i)});
         }
         reports.reset();
         return taken;
     }
 
-    VkCErrorListPool reports;
+    VkCErrorListPool reports{50, 5, 0, 0, nullptr};
 };
 
 }  // namespace VkNSerialTest
