@@ -11,10 +11,10 @@
 namespace {
 
 TEST(ErrorListStore, ClampsCapacityAndParameterBound) {
-    struct Row {
+    const struct {
         uint32_t entries, parameters, wantEntries, wantParameters;
-    };
-    for (const Row& row : {Row{0, 5, 1, 5}, Row{3, 11, 3, 10}, Row{2, 0, 2, 0}, Row{4, 10, 4, 10}}) {
+    } rows[] = {{0, 5, 1, 5}, {3, 11, 3, 10}, {2, 0, 2, 0}, {4, 10, 4, 10}};
+    for (const auto& row : rows) {
         VkCErrorList list(row.entries, row.parameters, 0, 0, nullptr);
         EXPECT_EQ(row.wantEntries, list.getNumberOfEntries()) << row.entries;
         EXPECT_EQ(row.wantParameters, list.getMaxAdditionalParameters(99)) << row.parameters;
@@ -33,8 +33,7 @@ TEST(ErrorListStore, IndexRuleIsAgainstCapacity) {
     // The last entry exists although unused: "" for strings, 0 for numbers.
     EXPECT_STREQ("", list.getFunctionName(2));
     EXPECT_STREQ("", list.getFormatString(2));
-    EXPECT_EQ(0u, list.getErrorCode(2));
-    EXPECT_EQ(0u, list.getTimeStamp(2));
+    EXPECT_EQ(0u, list.getErrorCode(2) + list.getTimeStamp(2));
     // One past it does not.
     EXPECT_EQ(nullptr, list.getFunctionName(3));
     EXPECT_EQ(nullptr, list.getFormatString(3));
@@ -49,8 +48,7 @@ TEST(ErrorListStore, IndexRuleIsAgainstCapacity) {
     EXPECT_EQ(42u, list.getErrorCode(2));
     EXPECT_STREQ("late", list.getFunctionName(2));
     EXPECT_EQ(0u, list.getErrorCode(3));
-    EXPECT_EQ(0u, list.getNumberOfUsedEntries());
-    EXPECT_EQ(0u, list.getErrorCount());
+    EXPECT_EQ(0u, list.getNumberOfUsedEntries() + list.getErrorCount());
 }
 
 TEST(ErrorListStore, TypedReadsAcceptOnlyTheirOwnSlotType) {
@@ -63,6 +61,7 @@ TEST(ErrorListStore, TypedReadsAcceptOnlyTheirOwnSlotType) {
     ASSERT_EQ(5u, list.getAdditionalParametersCount(0));
 
     // Which overload may read which position (1-based); 0 and 6 fit none.
+    // A refused read leaves 0 or null.
     for (uint32_t p = 0; p <= 6; ++p) {
         int32_t i32 = 99;
         int64_t i64 = 99;
@@ -75,13 +74,8 @@ TEST(ErrorListStore, TypedReadsAcceptOnlyTheirOwnSlotType) {
         EXPECT_EQ(p == 1 ? -5 : 0, i32);
         EXPECT_EQ(p == 2 ? int64_t{1} << 40 : 0, i64);
         EXPECT_EQ(p == 3 ? 2.5 : 0.0, d);
-        if (p == 4) {
-            EXPECT_STREQ("text", s);
-        } else if (p == 5) {
-            EXPECT_STREQ("", s);  // a null text is stored as none and read as ""
-        } else {
-            EXPECT_EQ(nullptr, s);
-        }
+        // A null text is stored as none and read as "".
+        EXPECT_STREQ(p == 4 ? "text" : p == 5 ? "" : nullptr, s);
     }
     int32_t value = 1;
     EXPECT_EQ(-1, list.getAdditionalParameter(1, 1, value));  // bad entry index
@@ -107,34 +101,32 @@ TEST(ErrorListStore, StringsAreOwnedCopies) {
     EXPECT_EQ(nullptr, VkErrorListAccess::entryAt(list, 0)->messageTemplate);
 }
 
+// Strings parked in free entries are released as well: the sanitizer build
+// sees a leak otherwise, after reset and after destruction alone.
 TEST(ErrorListStore, ResetReleasesEntriesButKeepsNumberFields) {
     VkCErrorList list(3, 2, 0, 0, nullptr);
     list.reset();  // pops nothing on an empty list
     list.setError(11, 101, "first", "%s", "p");
     list.setError(12, 102, "second", "%d", 5);
-    // Strings parked in a free entry are released as well (ASan checks).
     list.setFunctionName(2, "parked");
     list.addAdditionalParameter(2, "parked parameter");
     ASSERT_EQ(2u, list.getErrorCount());
 
     list.reset();
-    EXPECT_EQ(0u, list.getErrorCount());
-    EXPECT_EQ(0u, list.getNumberOfUsedEntries());
+    EXPECT_EQ(0u, list.getErrorCount() + list.getNumberOfUsedEntries());
     for (uint32_t i = 0; i < 3; ++i) {
         EXPECT_STREQ("", list.getFunctionName(i)) << i;
         EXPECT_STREQ("", list.getFormatString(i)) << i;
         EXPECT_EQ(0u, list.getAdditionalParametersCount(i)) << i;
     }
     EXPECT_EQ(101u, list.getLineNumber(0));
-    {
-        // Destruction alone must also find strings parked beyond the used entries.
-        VkCErrorList parked(8, 1, 0, 0, nullptr);
-        parked.setError(1, 1, "used", nullptr);
-        parked.setMessageTemplate(6, "parked");
-        parked.addAdditionalParameter(3, "parked");
-    }
     EXPECT_EQ(12u, list.getErrorCode(1));
     EXPECT_EQ(3u, list.getMessageType(1));
+
+    VkCErrorList parked(8, 1, 0, 0, nullptr);
+    parked.setError(1, 1, "used", nullptr);
+    parked.setMessageTemplate(6, "parked");
+    parked.addAdditionalParameter(3, "parked");
 }
 
 TEST(ErrorListStore, TimeStampSecondsUsesTheManagersTickDuration) {
@@ -153,8 +145,7 @@ TEST(ErrorListStore, ListWithoutEntryBlockRecordsAndCountsNothing) {
     list.setError(1, 2, "f", "%d", 3);
     list.setFunctionName(0, "f");
     list.reset();
-    EXPECT_EQ(0u, list.getErrorCount());
-    EXPECT_EQ(0u, list.getNumberOfUsedEntries());
+    EXPECT_EQ(0u, list.getErrorCount() + list.getNumberOfUsedEntries());
     EXPECT_EQ(nullptr, list.getFunctionName(0));
     EXPECT_EQ(3u, list.getMaxAdditionalParameters(0));
 }
