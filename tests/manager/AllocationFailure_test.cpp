@@ -41,7 +41,7 @@ namespace {
 using AllocationFailureTest = ManagerTest;
 
 TEST_F(AllocationFailureTest, FailedCreationWarnsOnceAndGivesTheInertDetachedList) {
-    StdoutCapture capture;
+    testing::internal::CaptureStdout();
     t_failingAllocations = 1;  // the list only; the warning's own list succeeds
     VkCErrorListPool& list = manager.createErrorList(0, 0, 4, 2, 0);
     list.setError(0x10, 1, "x", "%d", 1);
@@ -50,7 +50,7 @@ TEST_F(AllocationFailureTest, FailedCreationWarnsOnceAndGivesTheInertDetachedLis
     t_failingAllocations = 1000;    // now the warning's list fails too: the report is dropped
     manager.sendError(0x10, 1, "x");
     t_failingAllocations = 0;
-    const std::string printed = capture.finish();
+    const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_EQ(list.getNumberOfEntries() + list.getNumberOfUsedEntries() +
                   VkErrorListAccess::masterSlotCount(list).load(),
               0u);

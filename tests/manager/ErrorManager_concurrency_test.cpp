@@ -76,13 +76,13 @@ TEST(ErrorManagerConcurrencyTest, SendsAreDeliveredOnceAndPrintedWhole) {
     g_deliveries.reset(new std::atomic<int>[kThreads * kPerThread]());
     manager.setMessageManagerCallback(countDelivery);
     manager.setSendMode(3);
-    StdoutCapture capture;
+    testing::internal::CaptureStdout();
     runTogether(kThreads, [&](int t) {
         const std::string function = "worker" + std::to_string(t);
         for (int i = 0; i < kPerThread; ++i)
             manager.sendError(0, i, function.c_str(), "%d", t * kPerThread + i);
     });
-    std::istringstream printed(capture.finish());
+    std::istringstream printed(testing::internal::GetCapturedStdout());
     manager.setSendMode(2);
     manager.setMessageManagerCallback(nullptr);
 

@@ -1,4 +1,8 @@
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -10,31 +14,24 @@
 
 namespace {
 
-// What the callback saw, copied while the list was still filled.
+// What the callback saw, copied while the list was still filled: used
+// entries, application id, then type, code, main, sub, display mode, origin
+// node, stamp and first parameter of entry 0.
 struct Delivery {
-    uint32_t used, applicationId, type, code, main, sub, display, node;
-    uint64_t stamp;
-    int32_t firstParameter;
-    long stdoutBytes;  // printed before the callback ran
+    std::vector<uint64_t> fields;
+    long stdoutBytes;  // printed before the callback ran (standard output is a file then)
 };
 std::vector<Delivery> g_deliveries;
-StdoutCapture* g_capture = nullptr;
 
 void record(VkNErrorManager::VkEMsgManCallbackInfo, VkCErrorList* list) {
     std::fflush(stdout);
-    Delivery d = {list->getNumberOfUsedEntries(),
-                  list->getApplicationId(),
-                  list->getMessageType(0),
-                  list->getErrorCode(0),
-                  list->getMainModuleNumber(0),
-                  list->getSubModuleNumber(0),
-                  list->getDisplayMode(0),
-                  list->getOriginNode(0),
-                  list->getTimeStamp(0),
-                  0,
-                  g_capture != nullptr ? g_capture->bytesSoFar() : -1};
-    list->getAdditionalParameter(0, 1, d.firstParameter);
-    g_deliveries.push_back(d);
+    int32_t first = 0;
+    list->getAdditionalParameter(0, 1, first);
+    g_deliveries.push_back({{list->getNumberOfUsedEntries(), list->getApplicationId(),
+                             list->getMessageType(0), list->getErrorCode(0), list->getMainModuleNumber(0),
+                             list->getSubModuleNumber(0), list->getDisplayMode(0), list->getOriginNode(0),
+                             list->getTimeStamp(0), static_cast<uint64_t>(first)},
+                            ::lseek(STDOUT_FILENO, 0, SEEK_CUR)});
 }
 
 uint32_t holders(VkCErrorList& list) { return VkErrorListAccess::masterSlotCount(list).load(); }
@@ -74,35 +71,32 @@ TEST(ErrorManagerDeathTest, ExitTellsTheCallbackOnce) {
 
 TEST_F(ErrorManagerTest, DefaultModePrintsTwoLinesAndSkipsTheCallback) {
     manager.setMessageManagerCallback(record);
-    StdoutCapture capture;
+    testing::internal::CaptureStdout();
     manager.sendWarning(0x100401, 12, "f");
     // 0x1010 ticks of 8.5 ns are 0.000035 s; module 1 is 128/2.
-    EXPECT_EQ(capture.finish(),
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
               std::string("WARNING , 0x00100401, time 0.000 sec., module 128/2, in f():12\n") +
                   VkNCatalogue::lookupMessageTemplate(0x100401) + "\n");
     EXPECT_TRUE(g_deliveries.empty());
 }
 
 TEST_F(ErrorManagerTest, SendModeSelectsPrintingThenDelivery) {
-    struct Case {
+    const struct {
         uint32_t managerMode, argumentMode;  // argument 0: the manager's mode
         bool callback, printed, delivered;
-    };
-    const Case cases[] = {{1, 0, false, false, false}, {1, 0, true, false, true}, {2, 1, true, false, true},
-                          {1, 2, true, true, false},   {3, 0, true, true, true},  {4, 0, true, false, false}};
-    for (const Case& c : cases) {
+    } cases[] = {{1, 0, false, false, false}, {1, 0, true, false, true}, {2, 1, true, false, true},
+                 {1, 2, true, true, false},   {3, 0, true, true, true},  {4, 0, true, false, false}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.managerMode << "/" << c.argumentMode << "/" << c.callback);
         g_deliveries.clear();
         manager.setSendMode(c.managerMode);
         manager.setMessageManagerCallback(c.callback ? record : nullptr);
-        StdoutCapture capture;
-        g_capture = &capture;
+        testing::internal::CaptureStdout();
         manager.sendMessage(c.argumentMode, 0, 3, 0, 1, "g", "%d", 5);
-        g_capture = nullptr;
-        EXPECT_EQ(!capture.finish().empty(), c.printed);
+        EXPECT_EQ(!testing::internal::GetCapturedStdout().empty(), c.printed);
         ASSERT_EQ(g_deliveries.size(), c.delivered ? 1u : 0u);
         if (c.delivered) {
-            EXPECT_EQ(g_deliveries[0].stdoutBytes > 0, c.printed);
+            EXPECT_EQ(g_deliveries[0].stdoutBytes > 0, c.printed);  // printed first
         }
     }
 }
@@ -113,12 +107,11 @@ TEST_F(ErrorManagerTest, SendMessageRecordsEachArgumentInItsField) {
     manager.setMessageManagerCallback(record);
     manager.sendMessage(1, 7, 9, "value %1", 4, 5, 0x123, 77, "fn", "%d", 42);
     ASSERT_EQ(g_deliveries.size(), 1u);
-    const Delivery& d = g_deliveries[0];
-    EXPECT_EQ(std::vector<uint64_t>({d.main, d.sub, d.display, d.type, d.code, d.node, d.stamp}),
-              std::vector<uint64_t>({7, 9, 4, 5, 0x123, 3, 250}));
-    EXPECT_EQ(d.firstParameter, 42);
+    EXPECT_EQ(g_deliveries[0].fields, std::vector<uint64_t>({1, 0, 5, 0x123, 7, 9, 4, 3, 250, 42}));
 }
 
+// Sending an empty list does nothing; a sent list gets the manager's
+// application id only when it has none, and is emptied.
 TEST_F(ErrorManagerTest, SentListsGetTheApplicationIdOnlyWhenTheyHaveNone) {
     const uint32_t cases[][3] = {{0, 0, 0}, {9, 0, 9}, {9, 4, 4}};  // manager, list, delivered
     manager.setMessageManagerCallback(record);
@@ -127,12 +120,12 @@ TEST_F(ErrorManagerTest, SentListsGetTheApplicationIdOnlyWhenTheyHaveNone) {
         manager.setApplicationId(c[0]);
         VkCMessageListPool list(4, 5, 0, 0, nullptr);
         list.setApplicationId(c[1]);
-        manager.sendMessageList(list, 1);  // empty: not sent
+        manager.sendMessageList(list, 1);
         for (uint32_t code = 1; code <= 3; ++code) list.setError(code, code, "h", nullptr);
         manager.sendMessageList(list, 1);
         ASSERT_EQ(g_deliveries.size(), 1u);
-        EXPECT_EQ(g_deliveries[0].used, 3u);
-        EXPECT_EQ(g_deliveries[0].applicationId, c[2]);
+        EXPECT_EQ(g_deliveries[0].fields[0], 3u);
+        EXPECT_EQ(g_deliveries[0].fields[1], c[2]);
         EXPECT_EQ(list.getNumberOfUsedEntries(), 0u);
     }
 }
@@ -156,7 +149,10 @@ TEST_F(ErrorManagerTest, CreatedListsTakeTheirSettings) {
     }
 }
 
-TEST_F(ErrorManagerTest, OwnListServesThreadsWithoutASlot) {
+// The manager's own 20-entry list is the creating thread's master list and
+// serves every thread without a slot of its own; a thread's slot keeps or
+// replaces its list and is cleared when that list is deleted.
+TEST_F(ErrorManagerTest, ThreadSlotsFallBackToTheOwnList) {
     VkCErrorListPool* own = VkErrorManagerAccess::defaultErrorList(manager);
     ASSERT_NE(own, nullptr);
     EXPECT_EQ(own->getNumberOfEntries(), 20u);
@@ -167,11 +163,6 @@ TEST_F(ErrorManagerTest, OwnListServesThreadsWithoutASlot) {
     std::thread([&] {
         EXPECT_EQ(manager.hasMasterErrorList(), 0);
         EXPECT_EQ(&manager.getMasterErrorList(), own);
-    }).join();
-}
-
-TEST_F(ErrorManagerTest, ThreadSlotKeepsOrReplacesAndIsClearedByDeletion) {
-    std::thread([&] {
         VkCErrorListPool& first = manager.createErrorList(0, 0, 4, 2, 0);
         VkCErrorListPool& second = manager.createErrorList(0, 0, 4, 2, 0);
         manager.setMasterErrorList(first, -1, false);
