@@ -106,12 +106,14 @@ int32_t VkCObjectBuffer::allocateBuffer(int32_t increment) {
 int32_t VkCObjectBuffer::writeBuffer(const void* source, size_t length, int32_t elementSize) {
     if (writePosition == nullptr || source == nullptr || length > kMaxTransfer) return -1;
     const size_t element = elementSize < 0 ? length : static_cast<size_t>(elementSize);
-    // Rejects zero-length writes too; a partial last element is refused
-    // rather than half converted.
-    if (element > length || !isSupportedElementSize(element) || length % element != 0) return -1;
+    if (element > length) return -1;
     if (getFreeSize() < length) {
         if (callerOwnedMemory || allocateBuffer(static_cast<int32_t>(length)) < 0) return -1;
     }
+    // The element size is checked after the growth, which is kept even when
+    // the write then fails on it; a zero-length write fails here at the
+    // latest. A partial last element is refused rather than half converted.
+    if (!isSupportedElementSize(element) || length % element != 0) return -1;
     VkNSerial::copyConverted(writePosition, static_cast<const unsigned char*>(source), length, element);
     const size_t writtenEnd = static_cast<size_t>(writePosition - block) + length;
     if (writtenEnd > occupiedSize) occupiedSize = static_cast<uint32_t>(writtenEnd);

@@ -79,6 +79,12 @@ TEST(ObjectBuffer, GrowsLinearlyByTheRequestOrAtLeast512) {
     EXPECT_EQ(big.getSize(), 9100u);
     EXPECT_EQ(big.getOccupiedSize(), 5004u);
 
+    // The growth comes before the element size is checked, and stays.
+    VkCObjectBuffer odd;
+    EXPECT_EQ(odd.writeBuffer(bytes.data(), 4500, 3), -1);
+    EXPECT_EQ(odd.getSize(), 8600u);
+    EXPECT_EQ(odd.getOccupiedSize(), 4u);
+
     VkCObjectBuffer full;
     EXPECT_EQ(full.writeBuffer(bytes.data(), 4096, 1), 4096);
     EXPECT_EQ(full.getSize(), 4100u);
