@@ -110,12 +110,6 @@ TEST(ObjectBuffer, CallerMemoryNeverGrows) {
     EXPECT_EQ(overSmall.writeBuffer("x", 1, 1), -1);
     EXPECT_EQ(overSmall.getSize(), 12u);
     EXPECT_EQ(bytesAt(small, 4), (Bytes{0, 0, 0, 12}));
-
-    char untouched[3] = {9, 9, 9};
-    VkCObjectBuffer overTooLittle(3, untouched);
-    EXPECT_EQ(overTooLittle.writeBuffer("x", 1, 1), -1);
-    EXPECT_EQ(untouched[0], 9);
-    EXPECT_EQ(overTooLittle.getStartPointer(), nullptr);
 }
 
 TEST(ObjectBuffer, WriteOffsetPatchesWithoutMovingTheEnd) {
@@ -190,6 +184,7 @@ TEST(ObjectBuffer, StartPointerLeavesADeadBuffer) {
     owned.freeBuffer();
     std::free(block);
 
+    // Over caller memory the pointer is the caller's, every time.
     char memory[16];
     VkCObjectBuffer caller(16, memory);
     caller.writeBuffer(&word, 4, -1);
@@ -198,6 +193,13 @@ TEST(ObjectBuffer, StartPointerLeavesADeadBuffer) {
     EXPECT_EQ(caller.getStartPointer(), reinterpret_cast<unsigned char*>(memory));
     caller.freeBuffer();
     caller.freeBuffer();
+
+    // Memory too small for the length prefix is never written.
+    char untouched[3] = {9, 9, 9};
+    VkCObjectBuffer overTooLittle(3, untouched);
+    EXPECT_EQ(overTooLittle.writeBuffer("x", 1, 1), -1);
+    EXPECT_EQ(untouched[0], 9);
+    EXPECT_EQ(overTooLittle.getStartPointer(), nullptr);
 }
 
 }  // namespace

@@ -73,19 +73,13 @@ class RandomMessages {
     // range, where a long tick saturates the wire value.
     uint64_t randomStamp() { return (random_() >> (8 + pick(40))) + 0x100000; }
 
+    // Zero, infinity, NaN, or either sign at any magnitude.
     double randomDouble() {
-        switch (pick(5)) {
-            case 0:
-                return 0.0;
-            case 1:
-                return -std::ldexp(static_cast<double>(random_()), -static_cast<int>(pick(80)));
-            case 2:
-                return std::numeric_limits<double>::infinity();
-            case 3:
-                return std::numeric_limits<double>::quiet_NaN();
-            default:
-                return std::ldexp(static_cast<double>(random_()), static_cast<int>(pick(600)) - 300);
-        }
+        const double specials[] = {0.0, std::numeric_limits<double>::infinity(),
+                                   std::numeric_limits<double>::quiet_NaN()};
+        if (pick(2) == 0) return specials[pick(3)];
+        return (pick(2) == 0 ? -1 : 1) *
+               std::ldexp(static_cast<double>(random_()), static_cast<int>(pick(600)) - 300);
     }
 
     // Builds the variable arguments one descriptor at a time, so each value
