@@ -59,13 +59,10 @@ TEST_F(MessageTextTest, HeaderPieces) {
                                     "\n< no error description or additional data available >\n");
     EXPECT_EQ(printed(list, 6), "");
 
-    const char* const names[] = {"LOG ",          "INFO ",  "WARNING ",     "ERROR ",
-                                 "SEVERE ERROR ", "EVENT ", "UNKNOWN TYPE "};
-    for (uint32_t type : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 0xFFFFFFFFu}) {
-        list.setMessageType(1, type);
-        EXPECT_EQ(printed(list, 1),
-                  names[type < 6 ? type : 6] + std::string(", 0x7FF00005, fcn/line n/a\ntext\n"));
-    }
+    // Every type has its name (the plain-header test draws them all); one far
+    // beyond the table must still read as unknown.
+    list.setMessageType(1, 0xFFFFFFFF);
+    EXPECT_EQ(printed(list, 1), "UNKNOWN TYPE , 0x7FF00005, fcn/line n/a\ntext\n");
 }
 
 TEST_F(MessageTextTest, TimesMatchTheFormatter) {
