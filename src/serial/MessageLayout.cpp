@@ -55,4 +55,37 @@ MessageLayout measureMessage(const VkCErrorList& list, uint32_t index) {
     return layout;
 }
 
+uint64_t fieldByFieldGrowth(const MessageLayout& layout, uint64_t freeSize) {
+    if (freeSize >= layout.messageSize) return 0;  // the common case: everything fits
+    constexpr uint64_t kMinimumGrowth = 512;
+    uint64_t growth = 0;
+    auto write = [&](uint64_t length, uint64_t times = 1) {
+        for (; times > 0; --times) {
+            if (freeSize < length) {
+                const uint64_t step = length > kMinimumGrowth ? length : kMinimumGrowth;
+                growth += step;
+                freeSize += step;
+            }
+            freeSize -= length;
+        }
+    };
+    write(4, 7);  // identifier, size, version, header bytes, node, type, line
+    write(8);     // time stamp
+    write(4, 7);  // code, display mode, modules, parameter limit, string bytes, string count
+    for (uint32_t length : {layout.formatLength, layout.functionLength, layout.templateLength}) {
+        write(4);
+        write(length);
+    }
+    write(4);
+    for (uint32_t i = 0; i < layout.stringCount; ++i) {
+        write(4);
+        write(layout.stringLengths[i]);
+    }
+    write(4);
+    write(4, layout.integerCount);
+    write(4);
+    write(8, layout.wideCount);
+    return growth;
+}
+
 }  // namespace VkNSerial

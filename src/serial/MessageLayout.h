@@ -34,6 +34,12 @@ struct MessageLayout {
 // entry's strings and slots only; changes nothing.
 MessageLayout measureMessage(const VkCErrorList& list, uint32_t index);
 
+// How much an owned buffer with `freeSize` free bytes grows while the block
+// is written field by field: each field that does not fit grows it by the
+// field's length, at least 512 bytes. The writer makes this growth in one
+// step, so the buffer ends with the size that separate writes would give it.
+uint64_t fieldByFieldGrowth(const MessageLayout& layout, uint64_t freeSize);
+
 }  // namespace VkNSerial
 
 #endif  // VKERRORHANDLING_SRC_SERIAL_MESSAGELAYOUT_H_

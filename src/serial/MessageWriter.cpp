@@ -60,8 +60,9 @@ bool appendMessage(VkCErrorList& list, uint32_t index, const MessageLayout& layo
     VkErrorListAccess::setMainSubModule(list, index);
 
     // Caller memory that is too small takes the fields that fit, as separate
-    // writes would.
-    VkObjectBufferAccess::reserve(buffer, layout.messageSize);
+    // writes would; an owned block grows once, to the size separate writes
+    // would leave it with.
+    VkObjectBufferAccess::grow(buffer, fieldByFieldGrowth(layout, buffer.getFreeSize()));
     BlockWriter writer(VkObjectBufferAccess::writeCursor(buffer), VkObjectBufferAccess::writeLimit(buffer));
     writer.putU32(kMessageIdentifier);
     writer.putU32(static_cast<uint32_t>(layout.messageSize));

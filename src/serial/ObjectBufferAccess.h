@@ -24,6 +24,14 @@ struct VkObjectBufferAccess {
         return buffer.allocateBuffer(static_cast<int32_t>(length)) >= 0;
     }
 
+    // Grows an owned block by exactly `increment` bytes (0 or at least 512).
+    // Does nothing for caller memory or a dead buffer, or when the growth
+    // fails; the writes that follow then fail where the room ends.
+    static void grow(VkCObjectBuffer& buffer, uint64_t increment) {
+        if (increment == 0 || buffer.writePosition == nullptr || buffer.callerOwnedMemory) return;
+        if (increment <= 0x7FFFFFFF) buffer.allocateBuffer(static_cast<int32_t>(increment));
+    }
+
     // The write position and the end of the block; both null when dead.
     static unsigned char* writeCursor(VkCObjectBuffer& buffer) { return buffer.writePosition; }
     static unsigned char* writeLimit(VkCObjectBuffer& buffer) { return buffer.end; }

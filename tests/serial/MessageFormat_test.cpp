@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 #include "VkErrorHandling/VkCErrorList.h"
 #include "VkErrorHandling/VkCErrorManager.h"
@@ -51,6 +52,18 @@ TEST_F(MessageFormat, ExampleEntryGivesTheExactImage) {
     EXPECT_EQ(buffer.getOccupiedSize(), 110u);
     EXPECT_EQ(list.getSerializedMessage(4, size), nullptr);
     EXPECT_EQ(size, 0u);
+
+    // A host's buffer grows field by field: by the 1001-byte function name,
+    // then by 512 for the integer that no longer fits.
+    const std::string longName(1000, 'f');
+    VkCErrorList named(1, 5, 0, 0, nullptr);
+    named.setMessage(2, 0, 128, 3, "Value %1", 0x00300005, 42, 2, 0x1010, longName.c_str(), "%d", 7);
+    VkCObjectBuffer nearlyFull;
+    const Bytes filler(4000, 0);
+    ASSERT_EQ(nearlyFull.writeBuffer(filler.data(), filler.size(), 1), 4000);
+    ASSERT_TRUE(named.serializeMessage(0, &nearlyFull, size));
+    EXPECT_EQ(size, 1105u);
+    EXPECT_EQ(nearlyFull.getSize(), 4100u + 1001u + 512u);
 }
 
 // Reading replaces the strings and parameters the entry held (the sanitizer
