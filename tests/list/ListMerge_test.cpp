@@ -90,26 +90,11 @@ struct Throwing {
     Throwing() { throw 1; }
 };
 
-class PoolAllocation : public testing::Test {
-  protected:
-    void TearDown() override { VkNErrorManager::DebugSimulateMemoryOverflow = 0; }
-    // A message list, so that equal reports in a row are all kept.
-    VkCMessageListPool pool{4, 0, 0, 0, nullptr};
-};
-
-TEST_F(PoolAllocation, SimulatedOverflowYieldsNullAndAReport) {
-    VkNErrorManager::DebugSimulateMemoryOverflow = 1;
-    EXPECT_EQ(nullptr, new (pool) int(5));
-    EXPECT_EQ(nullptr, new (pool) int[8]);
-    ASSERT_EQ(2u, pool.getNumberOfUsedEntries());
-    EXPECT_EQ(0x100401u, pool.getErrorCode(0));
-    EXPECT_EQ(3u, pool.getMessageType(0));
-    EXPECT_STREQ("operator new", pool.getFunctionName(0));
-    EXPECT_STREQ("operator new[]", pool.getFunctionName(1));
-    EXPECT_STREQ("", pool.getFormatString(0));
-}
-
-TEST_F(PoolAllocation, NormalAllocationReportsNothing) {
+// The pool operators report a null release (0x100400) and a failed
+// allocation (0x100401, here simulated) into the pool, and nothing else. A
+// message list keeps equal reports in a row.
+TEST(PoolAllocation, ReportsNullReleasesAndFailedAllocationsOnly) {
+    VkCMessageListPool pool(4, 0, 0, 0, nullptr);
     int* one = new (pool) int(5);
     int* many = new (pool) int[8];
     ASSERT_NE(nullptr, one);
@@ -120,14 +105,21 @@ TEST_F(PoolAllocation, NormalAllocationReportsNothing) {
     // A throwing constructor hands the block to the matching placement delete.
     EXPECT_THROW(new (pool) Throwing, int);
     EXPECT_EQ(0u, pool.getErrorCount());
-}
 
-TEST_F(PoolAllocation, ReleasingNullIsReported) {
     operator delete(nullptr, pool);
     operator delete[](nullptr, pool);
-    EXPECT_EQ((std::vector<uint32_t>{0x100400, 0x100400}), storedCodes(pool));
-    EXPECT_STREQ("operator delete", pool.getFunctionName(0));
-    EXPECT_STREQ("operator delete[]", pool.getFunctionName(1));
+    VkNErrorManager::DebugSimulateMemoryOverflow = 1;
+    EXPECT_EQ(nullptr, new (pool) int(5));
+    EXPECT_EQ(nullptr, new (pool) int[8]);
+    VkNErrorManager::DebugSimulateMemoryOverflow = 0;
+    EXPECT_EQ((std::vector<uint32_t>{0x100400, 0x100400, 0x100401, 0x100401}), storedCodes(pool));
+    const char* const functions[] = {"operator delete", "operator delete[]", "operator new",
+                                     "operator new[]"};
+    for (uint32_t i = 0; i < 4; ++i) {
+        EXPECT_STREQ(functions[i], pool.getFunctionName(i));
+        EXPECT_STREQ("", pool.getFormatString(i));
+    }
+    EXPECT_EQ(3u, pool.getMessageType(2));
 }
 
 }  // namespace
