@@ -16,43 +16,66 @@ namespace VkNSerial {
 
 class ByteReader {
   public:
-    ByteReader(const unsigned char* data, size_t length) : begin_(data), cursor_(data), end_(data + length) {}
+    ByteReader(const unsigned char* data, size_t length)
+        : begin_(data), cursor_(data), end_(data + length), startLimit_(end_) {}
+
+    // A reader over an object buffer that is still being written: reads may
+    // run on to `length`, but, as with VkCObjectBuffer::readBuffer, none may
+    // start behind the first `startLength` bytes (the buffer's write
+    // position). `startLength` is at most `length`.
+    ByteReader(const unsigned char* data, size_t length, size_t startLength)
+        : begin_(data), cursor_(data), end_(data + length), startLimit_(data + startLength) {}
 
     // Bytes read so far, and bytes left.
     size_t offset() const { return static_cast<size_t>(cursor_ - begin_); }
     size_t remaining() const { return static_cast<size_t>(end_ - cursor_); }
 
     bool readU32(uint32_t& value) {
-        if (remaining() < 4) return false;
+        if (!mayRead(4)) return false;
         value = loadBig32(cursor_);
         cursor_ += 4;
         return true;
     }
 
     bool readU64(uint64_t& value) {
-        if (remaining() < 8) return false;
+        if (!mayRead(8)) return false;
         value = loadBig64(cursor_);
         cursor_ += 8;
         return true;
     }
 
-    // Hands out the next `length` bytes in place.
+    // Hands out the next `length` bytes in place, taken in one read.
     bool take(uint64_t length, const unsigned char*& bytes) {
-        if (length > remaining()) return false;
+        if (!mayRead(length)) return false;
         bytes = cursor_;
         cursor_ += length;
         return true;
     }
 
+    // Hands out `count` elements of `width` bytes in place, taken as that
+    // many reads: each of them must be allowed to start.
+    bool takeEach(uint64_t count, uint64_t width, const unsigned char*& bytes) {
+        if (count != 0 && !(mayRead(count * width) && (count - 1) * width <= startRoom())) return false;
+        bytes = cursor_;
+        cursor_ += count * width;
+        return true;
+    }
+
+    // Moves the position forward by `length` bytes without reading them.
     bool skip(uint64_t length) {
-        const unsigned char* ignored;
-        return take(length, ignored);
+        if (length > remaining()) return false;
+        cursor_ += length;
+        return true;
     }
 
   private:
+    bool mayRead(uint64_t length) const { return cursor_ <= startLimit_ && length <= remaining(); }
+    size_t startRoom() const { return static_cast<size_t>(startLimit_ - cursor_); }
+
     const unsigned char* begin_;
     const unsigned char* cursor_;
     const unsigned char* end_;
+    const unsigned char* startLimit_;
 };
 
 }  // namespace VkNSerial

@@ -160,8 +160,12 @@ class MessageBlockReader {
             !reader_.readU32(ignored) /* the string bytes */) {
             return false;
         }
-        // Newer senders may add header fields behind the known ones.
-        if (headerBytes > kMessageHeaderBytes) return reader_.skip(headerBytes - kMessageHeaderBytes);
+        // Newer senders may add header fields behind the known ones; they
+        // are stepped over as single-byte reads.
+        if (headerBytes > kMessageHeaderBytes) {
+            const unsigned char* extra = nullptr;
+            return reader_.takeEach(headerBytes - kMessageHeaderBytes, 1, extra);
+        }
         if (headerBytes < kMessageHeaderBytes) {
             report(VkNCatalogue::kCodeMessageHeaderBytes, __LINE__, "%08X%d%d", reportOffset(),
                    static_cast<int32_t>(headerBytes), static_cast<int32_t>(kMessageHeaderBytes));
@@ -213,13 +217,13 @@ class MessageBlockReader {
             if (i < kMaxAdditionalParameters) sections.strings[i] = {bytes, length};
         }
         const unsigned char* values = nullptr;
-        if (!reader_.readU32(sections.integerCount) || !reader_.take(4ull * sections.integerCount, values)) {
+        if (!reader_.readU32(sections.integerCount) || !reader_.takeEach(sections.integerCount, 4, values)) {
             return false;
         }
         for (uint32_t i = 0; i < sections.integerCount && i < kMaxAdditionalParameters; ++i) {
             sections.integers[i] = static_cast<int32_t>(loadBig32(values + 4 * i));
         }
-        if (!reader_.readU32(sections.wideCount) || !reader_.take(8ull * sections.wideCount, values)) {
+        if (!reader_.readU32(sections.wideCount) || !reader_.takeEach(sections.wideCount, 8, values)) {
             return false;
         }
         for (uint32_t i = 0; i < sections.wideCount && i < kMaxAdditionalParameters; ++i) {
@@ -323,7 +327,8 @@ int32_t readMessage(VkCErrorList& list, uint32_t index, ByteReader& reader, uint
 int32_t VkCErrorList::deSerializeMessage(uint32_t index, VkCObjectBuffer& buffer) {
     if (entryAt(index) == nullptr) return -1;
     VkNSerial::ByteReader reader(VkObjectBufferAccess::readCursor(buffer),
-                                 VkObjectBufferAccess::readableSize(buffer));
+                                 VkObjectBufferAccess::readableSize(buffer),
+                                 VkObjectBufferAccess::writtenAhead(buffer));
     const int32_t result =
         VkNSerial::readMessage(*this, index, reader, buffer.getReadOffset(), VkNSerial::receiveStampFactor());
     VkObjectBufferAccess::advanceRead(buffer, reader.offset());

@@ -54,6 +54,12 @@ struct VkObjectBufferAccess {
         if (buffer.readPosition == nullptr || buffer.readPosition > buffer.writePosition) return 0;
         return static_cast<size_t>(buffer.end - buffer.readPosition);
     }
+    // How many of those bytes lie before the write position: no read may
+    // start behind them.
+    static size_t writtenAhead(VkCObjectBuffer& buffer) {
+        if (readableSize(buffer) == 0) return 0;
+        return static_cast<size_t>(buffer.writePosition - buffer.readPosition);
+    }
     // Moves the read position forward by `length` readable bytes.
     static void advanceRead(VkCObjectBuffer& buffer, size_t length) {
         if (length <= readableSize(buffer)) buffer.readPosition += length;

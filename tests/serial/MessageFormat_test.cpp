@@ -244,6 +244,19 @@ TEST_F(MessageFormat, MalformedLengthsFailWithoutReport) {
     }
     EXPECT_EQ(received.deSerializeMessage(0, nullptr, 110), -1);
     EXPECT_EQ(received.deSerializeMessage(2, kExampleImage.data(), 110), -1);
+
+    // In a buffer still being written no read starts behind the write
+    // position, so the stale block behind a rewritten one is not read.
+    VkCErrorList sent(1, 5, 0, 0, nullptr);
+    recordExampleMessage(sent);
+    VkCObjectBuffer rewritten;
+    uint32_t size = 0;
+    ASSERT_TRUE(sent.serializeMessage(0, &rewritten, size));
+    ASSERT_TRUE(sent.serializeMessage(0, &rewritten, size));
+    ASSERT_EQ(rewritten.setWriteOffset(0), 0);
+    ASSERT_TRUE(sent.serializeMessage(0, &rewritten, size));
+    EXPECT_EQ(received.deSerializeMessage(0, rewritten), 0);
+    EXPECT_EQ(received.deSerializeMessage(1, rewritten), -1);
     EXPECT_TRUE(takeReports().empty());
 }
 
