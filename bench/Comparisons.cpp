@@ -40,13 +40,15 @@ std::vector<Comparison> suiteComparisons() {
     }
     for (const char* count : {"1", "100", "10000"}) addWireRows(rows, count);
     rows.push_back({"merge 10000", "merge/ours", "merge/floor", 0, false});
-    // Cost per message may not grow with the length of the list.
+    // Cost per message may not grow with the length of the list. The 10 %
+    // allow for the cache: 10,000 messages and their image outgrow it, one
+    // message does not.
     for (const char* operation : {"serialize", "deserialize"}) {
         const std::string base = std::string(operation) + "/ours/";
-        rows.push_back(
-            {std::string(operation) + " per message, 10000 vs 1", base + "10000", base + "1", 1.0, false});
-        rows.push_back({std::string(operation) + " per message, 10000 vs 100", base + "10000", base + "100",
-                        1.1, false});
+        for (const char* shorter : {"1", "100"}) {
+            rows.push_back({std::string(operation) + " per message, 10000 vs " + shorter, base + "10000",
+                            base + shorter, 1.1, false});
+        }
     }
     return rows;
 }
