@@ -12,7 +12,8 @@ namespace VkNSerial {
 
 namespace {
 
-void writeParameterSections(BlockWriter& writer, const VkErrorListAccess::Entry& entry,
+template <typename Writer>
+void writeParameterSections(Writer& writer, const VkErrorListAccess::Entry& entry,
                             const MessageLayout& layout) {
     uint32_t count = entry.additionalParametersCount;
     if (count > kMaxAdditionalParameters) count = kMaxAdditionalParameters;
@@ -44,6 +45,32 @@ void writeParameterSections(BlockWriter& writer, const VkErrorListAccess::Entry&
     }
 }
 
+// Every field of one message block, in wire order.
+template <typename Writer>
+void writeBlock(Writer& writer, const VkErrorListAccess::Entry& entry, const MessageLayout& layout,
+                const WriteContext& context, uint32_t maxParameters) {
+    writer.putU32(kMessageIdentifier);
+    writer.putU32(static_cast<uint32_t>(layout.messageSize));
+    writer.putU32(kWireVersion);
+    writer.putU32(kMessageHeaderBytes);
+    writer.putU32(entry.originNode);
+    writer.putU32(entry.messageType);
+    writer.putU32(entry.lineNumber);
+    writer.putU64(scaleStamp(entry.timeStamp, context.stampFactor));
+    writer.putU32(entry.errorCode);
+    writer.putU32(entry.displayMode);
+    writer.putU32(entry.mainModuleNumber);
+    writer.putU32(entry.subModuleNumber);
+    writer.putU32(maxParameters);
+    writer.putU32(static_cast<uint32_t>(layout.formatLength + layout.functionLength + layout.templateLength +
+                                        layout.stringParameterBytes));
+    writer.putU32(kFixedStringCount);
+    writer.putString(layout.formatString, layout.formatLength);
+    writer.putString(layout.functionName, layout.functionLength);
+    writer.putString(layout.messageTemplate, layout.templateLength);
+    writeParameterSections(writer, entry, layout);
+}
+
 }  // namespace
 
 WriteContext currentWriteContext() {
@@ -63,27 +90,18 @@ bool appendMessage(VkCErrorList& list, uint32_t index, const MessageLayout& layo
     // writes would; an owned block grows once, to the size separate writes
     // would leave it with.
     VkObjectBufferAccess::grow(buffer, fieldByFieldGrowth(layout, buffer.getFreeSize()));
-    BlockWriter writer(VkObjectBufferAccess::writeCursor(buffer), VkObjectBufferAccess::writeLimit(buffer));
-    writer.putU32(kMessageIdentifier);
-    writer.putU32(static_cast<uint32_t>(layout.messageSize));
-    writer.putU32(kWireVersion);
-    writer.putU32(kMessageHeaderBytes);
-    writer.putU32(entry.originNode);
-    writer.putU32(entry.messageType);
-    writer.putU32(entry.lineNumber);
-    writer.putU64(scaleStamp(entry.timeStamp, context.stampFactor));
-    writer.putU32(entry.errorCode);
-    writer.putU32(entry.displayMode);
-    writer.putU32(entry.mainModuleNumber);
-    writer.putU32(entry.subModuleNumber);
-    writer.putU32(list.getMaxAdditionalParameters(index));
-    writer.putU32(static_cast<uint32_t>(layout.formatLength + layout.functionLength + layout.templateLength +
-                                        layout.stringParameterBytes));
-    writer.putU32(kFixedStringCount);
-    writer.putString(layout.formatString, layout.formatLength);
-    writer.putString(layout.functionName, layout.functionLength);
-    writer.putString(layout.messageTemplate, layout.templateLength);
-    writeParameterSections(writer, entry, layout);
+    unsigned char* cursor = VkObjectBufferAccess::writeCursor(buffer);
+    unsigned char* limit = VkObjectBufferAccess::writeLimit(buffer);
+    const uint32_t maxParameters = list.getMaxAdditionalParameters(index);
+    // The usual case, a block that fits whole, needs no check per field.
+    if (cursor != nullptr && static_cast<uint64_t>(limit - cursor) >= layout.messageSize) {
+        FittedBlockWriter writer(cursor);
+        writeBlock(writer, entry, layout, context, maxParameters);
+        VkObjectBufferAccess::commitWrite(buffer, writer.cursor());
+        return true;
+    }
+    BlockWriter writer(cursor, limit);
+    writeBlock(writer, entry, layout, context, maxParameters);
     VkObjectBufferAccess::commitWrite(buffer, writer.cursor());
     return !writer.failed();
 }
