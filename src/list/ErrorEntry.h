@@ -72,6 +72,9 @@ struct VkErrorListAccess {
     using Entry = VkCErrorList::Entry;
 
     static Entry* entryAt(const VkCErrorList& list, uint32_t index) { return list.entryAt(index); }
+    // The entry a caller is about to write field by field: a free entry is
+    // then remembered, so that reset releases what it receives.
+    static Entry* entryForWrite(VkCErrorList& list, uint32_t index) { return list.entryForWrite(index); }
     static Entry* entries(const VkCErrorList& list) { return list.entries; }
     static bool isMessageList(const VkCErrorList& list) { return list.isMessageList; }
     static void setIsMessageList(VkCErrorList& list, bool value) { list.isMessageList = value; }

@@ -8,6 +8,7 @@
 #include "catalogue/MessageCodes.h"
 #include "list/EntryRelease.h"
 #include "list/ErrorEntry.h"
+#include "list/ParameterSlots.h"
 #include "serial/ObjectBufferAccess.h"
 #include "serial/WireFormat.h"
 
@@ -87,9 +88,8 @@ class MessageBlockReader {
   public:
     MessageBlockReader(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase,
                        double stampFactor)
-        : list_(list),
-          index_(index),
-          entry_(*VkErrorListAccess::entryAt(list, index)),
+        : maxParameters_(list.getMaxAdditionalParameters(index)),
+          entry_(*VkErrorListAccess::entryForWrite(list, index)),
           reader_(reader),
           reportBase_(reportBase),
           stampFactor_(stampFactor),
@@ -188,14 +188,14 @@ class MessageBlockReader {
             const ReceivedText text(bytes, length);
             switch (i) {
                 case 0:
-                    list_.setFormatString(index_, text.c_str());
-                    format_ = list_.getFormatString(index_);
+                    VkErrorListAccess::saveString(entry_.formatString, text.c_str());
+                    format_ = entry_.formatString != nullptr ? entry_.formatString : "";
                     break;
                 case 1:
-                    list_.setFunctionName(index_, text.c_str());
+                    VkErrorListAccess::saveString(entry_.functionName, text.c_str());
                     break;
                 case 2:
-                    list_.setMessageTemplate(index_, text.c_str());
+                    VkErrorListAccess::saveString(entry_.messageTemplate, text.c_str());
                     break;
                 default:
                     report(VkNCatalogue::kCodeSuperfluousString, __LINE__, "%08X%d", reportOffset(),
@@ -256,25 +256,25 @@ class MessageBlockReader {
                 if (nextString < sections.stringCount) {
                     const Sections::Bytes& bytes = sections.strings[nextString];
                     const ReceivedText text(bytes.data, bytes.length);
-                    list_.addAdditionalParameter(index_, text.c_str());
+                    VkNList::appendString(entry_, maxParameters_, text.c_str());
                 } else {
-                    list_.addAdditionalParameter(index_, "");
+                    VkNList::appendString(entry_, maxParameters_, "");
                 }
                 ++nextString;
             } else if (wideInteger) {
                 const uint64_t bits = nextWide < sections.wideCount ? sections.wides[nextWide] : 0;
-                list_.addAdditionalParameter(index_, static_cast<int64_t>(bits));
+                VkNList::appendInt64(entry_, maxParameters_, static_cast<int64_t>(bits));
                 ++nextWide;
             } else if (isIntegerLetter(letter)) {
                 const int32_t value =
                     nextInteger < sections.integerCount ? sections.integers[nextInteger] : 0;
-                list_.addAdditionalParameter(index_, value);
+                VkNList::appendInt32(entry_, maxParameters_, value);
                 ++nextInteger;
             } else {
                 double value = 0.0;
                 if (nextWide < sections.wideCount)
                     std::memcpy(&value, &sections.wides[nextWide], sizeof value);
-                list_.addAdditionalParameter(index_, value);
+                VkNList::appendDouble(entry_, maxParameters_, value);
                 ++nextWide;
             }
         }
@@ -285,8 +285,9 @@ class MessageBlockReader {
         return letterPos >= 2 && format[letterPos - 1] == 'l' && format[letterPos - 2] == 'l';
     }
 
-    VkCErrorList& list_;
-    const uint32_t index_;
+    // The entry is written directly, with the list's own string and
+    // parameter rules: the public setters would look it up for every field.
+    const uint32_t maxParameters_;
     VkErrorListAccess::Entry& entry_;
     ByteReader& reader_;
     const uint32_t reportBase_;
