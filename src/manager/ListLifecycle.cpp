@@ -66,11 +66,16 @@ void VkCErrorManager::removeErrorList(VkCErrorList& list) {
     if (holders.load(std::memory_order_acquire) == 0) return;
 
     // Only the calling thread's own slot may still name the list.
+    // Normally under the lock, so that a table being grown cannot copy the
+    // slot behind our back. When the lock cannot be had (another thread is
+    // stuck printing to a blocked stdout, say), the slot is still cleared in
+    // one atomic step, so that deleting one's own master list never ends the
+    // process merely because the lock was busy.
     const uint32_t slot = VkNPlatform::currentThreadId();
-    if (lock() == 0) {
-        VkNManager::MasterTable* table = masterErrorLists.load(std::memory_order_relaxed);
-        if (table != nullptr && table->get(slot) == &list) table->exchange(slot, nullptr);
-        unlock();
-    }
+    auto* pool = static_cast<VkCErrorListPool*>(&list);
+    const bool locked = lock() == 0;
+    VkNManager::MasterTable* table = masterErrorLists.load(std::memory_order_acquire);
+    if (table != nullptr) table->clearIf(slot, pool);
+    if (locked) unlock();
     if (holders.load(std::memory_order_acquire) != 0) std::exit(kExitListStillMaster);
 }

@@ -30,6 +30,7 @@ struct VkErrorManagerAccess {
     static VkCErrorListPool* defaultErrorList(const VkCErrorManager& manager) {
         return manager.defaultErrorList.load(std::memory_order_acquire);
     }
+    static void* lockHandle(const VkCErrorManager& manager) { return manager.mutexHandle; }
     static uint32_t masterTableCapacity(const VkCErrorManager& manager) {
         const VkNManager::MasterTable* table = manager.masterErrorLists.load(std::memory_order_acquire);
         return table != nullptr ? table->capacity() : 0;

@@ -33,12 +33,19 @@ MasterTable::~MasterTable() {
 }
 
 VkCErrorListPool* MasterTable::exchange(uint32_t slot, VkCErrorListPool* list) {
-    VkCErrorListPool* old = slots_[slot].load(std::memory_order_relaxed);
-    if (old == list) return old;
+    // A real exchange, so that clearIf() from a thread without the lock can
+    // never make both of us count the same list out.
     if (list != nullptr) VkErrorListAccess::masterSlotCount(*list).fetch_add(1, std::memory_order_relaxed);
-    slots_[slot].store(list, std::memory_order_release);
+    VkCErrorListPool* old = slots_[slot].exchange(list, std::memory_order_acq_rel);
     if (old != nullptr) VkErrorListAccess::masterSlotCount(*old).fetch_sub(1, std::memory_order_release);
     return old;
+}
+
+bool MasterTable::clearIf(uint32_t slot, VkCErrorListPool* expected) {
+    if (slot >= capacity_ || expected == nullptr) return false;
+    if (!slots_[slot].compare_exchange_strong(expected, nullptr, std::memory_order_acq_rel)) return false;
+    VkErrorListAccess::masterSlotCount(*expected).fetch_sub(1, std::memory_order_release);
+    return true;
 }
 
 }  // namespace VkNManager

@@ -38,6 +38,8 @@ class MasterTable {
     // Stores `list` (may be null) in `slot` < capacity() and returns the list
     // it replaced. Keeps each list's count of naming slots up to date.
     VkCErrorListPool* exchange(uint32_t slot, VkCErrorListPool* list);
+    // Empties `slot` if it names `expected`, in one atomic step; true if it did.
+    bool clearIf(uint32_t slot, VkCErrorListPool* expected);
 
   private:
     MasterTable(uint32_t capacity, std::atomic<VkCErrorListPool*>* slots, MasterTable* previous);

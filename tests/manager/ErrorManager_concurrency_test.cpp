@@ -8,6 +8,7 @@
 
 #include "ManagerTestSupport.h"
 #include "manager/ManagerAccess.h"
+#include "platform/RecursiveLock.h"
 
 #if defined(__SANITIZE_THREAD__)
 #define VK_UNDER_TSAN 1
@@ -123,6 +124,32 @@ TEST(ErrorManagerConcurrencyTest, ReadersKeepTheirListsWhileTheTableGrows) {
     for (int32_t slot : slots) manager.clearMasterErrorList(slot);
     manager.deleteErrorList(grower);
     EXPECT_EQ(wrong.load(), 0);
+}
+
+// A thread whose own master list is deleted while another thread holds the
+// lock (stuck printing, say) must not be taken for a list still in use
+// elsewhere: the deletion waits out the lock, clears its own slot anyway and
+// the process goes on. (Takes the lock's full time-out, 5 s.)
+TEST(ErrorManagerConcurrencyTest, DeletingOwnMasterListSurvivesABusyLock) {
+    VkCErrorManager& manager = VkCErrorManager::getInstance();
+    void* lock = VkErrorManagerAccess::lockHandle(manager);
+    ASSERT_NE(lock, nullptr);
+    VkCErrorListPool& mine = manager.createErrorList(0, 0, 1, 0, 0);
+    manager.setMasterErrorList(mine, -1, false);
+    ASSERT_EQ(manager.hasMasterErrorList(), 1);
+
+    std::atomic<bool> held{false}, release{false};
+    std::thread holder([&] {
+        if (VkNPlatform::acquireLock(lock) != 0) return;
+        held = true;
+        while (!release) std::this_thread::yield();
+        VkNPlatform::releaseLock(lock);
+    });
+    while (!held) std::this_thread::yield();
+    manager.deleteErrorList(mine);  // must not end the process with -1234
+    EXPECT_EQ(manager.hasMasterErrorList(), 0);
+    release = true;
+    holder.join();
 }
 
 }  // namespace
