@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <mutex>
+#include <new>
 #include <vector>
 
 namespace VkNPlatform {
@@ -20,7 +21,15 @@ class ThreadIdPool {
 
     uint32_t take() {
         std::lock_guard<std::mutex> guard(mutex_);
-        if (freeIds_.empty()) return ++highestId_;
+        if (freeIds_.empty()) {
+            // Make room now for this id's return, so that giveBack(), which
+            // runs while the thread exits, never needs to allocate.
+            try {
+                freeIds_.reserve(highestId_ + 1);
+            } catch (const std::bad_alloc&) {
+            }
+            return ++highestId_;
+        }
         std::pop_heap(freeIds_.begin(), freeIds_.end(), std::greater<uint32_t>());
         uint32_t id = freeIds_.back();
         freeIds_.pop_back();
@@ -29,6 +38,7 @@ class ThreadIdPool {
 
     void giveBack(uint32_t id) {
         std::lock_guard<std::mutex> guard(mutex_);
+        if (freeIds_.size() == freeIds_.capacity()) return;  // no room: the id is retired, never reused
         freeIds_.push_back(id);
         std::push_heap(freeIds_.begin(), freeIds_.end(), std::greater<uint32_t>());
     }
