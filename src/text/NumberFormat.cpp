@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <cstring>
 
 namespace VkNText {
 namespace {
@@ -12,13 +12,11 @@ static_assert(kMaxFixedFastLength >= kMaxFastWidth, "a fixed field of the widest
 constexpr char kLowerDigits[] = "0123456789abcdef";
 constexpr char kUpperDigits[] = "0123456789ABCDEF";
 
-// A double times 10^3 needs at most 63 significant bits, so with a 64-bit
-// long double mantissa (x87) the scaled value is exact and can be rounded the
-// way the C library rounds the exact binary value. Elsewhere the fixed-point
-// fast path stays off.
-constexpr bool kExactScaling = std::numeric_limits<long double>::digits >= 64;
+// A double's 53-bit mantissa times 10^3 fits in 63 bits, so the scaled value
+// is computed exactly in integers and rounded the way the C library rounds
+// the exact binary value: half to even.
 constexpr uint32_t kMaxFastPrecision = 3;
-constexpr double kMaxFastMagnitude = 1e15;  // times 10^3 stays below 2^63
+constexpr double kMaxFastMagnitude = 1e15;  // below 2^50: every value has a fraction to round
 
 // Writes the digits of `value` backwards, ending just before `end`; returns
 // the first digit. The base is a template argument so that every digit costs
@@ -67,6 +65,34 @@ void appendField(std::string& out, bool negative, const char* digits, size_t cou
     char field[kMaxFastWidth + 48];
     const char* end = writeField(field, negative, digits, count, flags, width);
     out.append(field, static_cast<size_t>(end - field));
+}
+
+// |value| times `scale` (at most 1000), rounded half to even, for a finite
+// value below 2^50. |value| is mantissa * 2^exponent with a negative exponent
+// there, so the product is mantissa * scale shifted right, and the bits
+// shifted out decide the rounding.
+bool scaleExactly(double value, uint64_t scale, uint64_t& units) {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int exponentField = static_cast<int>((bits >> 52) & 0x7FF);
+    uint64_t mantissa = bits & ((uint64_t{1} << 52) - 1);
+    int exponent = -1074;  // subnormal
+    if (exponentField != 0) {
+        mantissa |= uint64_t{1} << 52;
+        exponent = exponentField - 1075;
+    }
+    if (exponent >= 0) return false;           // 2^52 and above: not a fast-path value
+    const uint64_t scaled = mantissa * scale;  // below 2^63
+    const int shift = -exponent;
+    if (shift >= 64) {
+        units = 0;  // below half a unit: scaled < 2^63 <= 2^(shift - 1)
+        return true;
+    }
+    units = scaled >> shift;
+    const uint64_t rest = scaled & ((uint64_t{1} << shift) - 1);
+    const uint64_t half = uint64_t{1} << (shift - 1);
+    if (rest > half || (rest == half && (units & 1) != 0)) ++units;
+    return true;
 }
 
 bool isFastLayout(uint32_t flags, uint32_t width) {
@@ -139,15 +165,12 @@ bool appendIntegerFast(std::string& out, const VkSConversion& conversion, int64_
 }
 
 char* writeFixedFast(char* p, double value, uint32_t flags, uint32_t width, uint32_t precision) {
-    if (!kExactScaling || precision > kMaxFastPrecision || !isFastLayout(flags, width)) return nullptr;
+    if (precision > kMaxFastPrecision || !isFastLayout(flags, width)) return nullptr;
     if (!std::isfinite(value) || std::fabs(value) >= kMaxFastMagnitude) return nullptr;
 
     static constexpr uint64_t kPowersOfTen[] = {1, 10, 100, 1000};
-    const uint64_t scale = kPowersOfTen[precision];
-    const long double scaled = std::fabs(static_cast<long double>(value)) * static_cast<long double>(scale);
-    uint64_t units = static_cast<uint64_t>(scaled);
-    const long double fraction = scaled - static_cast<long double>(units);
-    if (fraction > 0.5L || (fraction == 0.5L && (units & 1) != 0)) ++units;
+    uint64_t units = 0;
+    if (!scaleExactly(value, kPowersOfTen[precision], units)) return nullptr;
 
     char buffer[40];
     char* end = buffer + sizeof buffer;
