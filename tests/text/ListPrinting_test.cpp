@@ -82,6 +82,33 @@ TEST(ListPrintTest, OneBlockPerListAndNothingForAnEmptyOne) {
     std::fclose(stream);
 }
 
+// An unbuffered stream hands each block write straight to its write
+// function, so a device taking three bytes a call shows the retry bound: five
+// writes, continuing behind each short one, and the rest is dropped.
+TEST(ListPrintTest, ShortWritesAreRetriedAtMostFiveTimes) {
+    VkCErrorList list(1, 0, 0, 0, nullptr);
+    list.setMessage(3, 0, 1, 1, "a text longer than fifteen characters", 0x5, 10, 0, uint64_t{0}, "f", "");
+    std::string plain;
+    list.printError(plain, 0);
+
+    CookieLog log;
+    cookie_io_functions_t functions{};
+    functions.write = [](void* cookie, const char* data, size_t size) -> ssize_t {
+        auto& log = *static_cast<CookieLog*>(cookie);
+        ++log.calls;
+        const size_t taken = std::min<size_t>(size, 3);
+        log.received.append(data, taken);
+        return static_cast<ssize_t>(taken);
+    };
+    FILE* stream = fopencookie(&log, "w", functions);
+    ASSERT_NE(stream, nullptr);
+    ASSERT_EQ(std::setvbuf(stream, nullptr, _IONBF, 0), 0);
+    list.print(stream, false);
+    EXPECT_EQ(log.calls, 5);
+    EXPECT_EQ(log.received, plain.substr(0, 15));
+    std::fclose(stream);
+}
+
 TEST(BlockWriteTest, AtMostFiveWritesContinuingBehindShortOnes) {
     const std::string text = "abcdefghijklmnopqrstuvwxyz";
     struct Case {
