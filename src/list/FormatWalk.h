@@ -18,7 +18,7 @@
 
 namespace VkNList {
 
-enum class VkEDescriptorKind {
+enum class VkEDescriptorKind : uint8_t {
     kDouble,   // e E f g G
     kInt32,    // d i o u x X
     kInt64,    // d i o u x X after "ll" or "z", and p
@@ -26,15 +26,14 @@ enum class VkEDescriptorKind {
     kUnknown,  // anything else: the walk stops
 };
 
-// The end of the descriptor starting at `descriptor` (which holds '%'): the
-// next '%' after its first character, or the terminating NUL.
-inline const char* findDescriptorEnd(const char* descriptor) {
-    const char* end = descriptor + 1;
+// The end of the descriptor whose first character after the '%' is at
+// `first`: the next '%' or the terminating NUL, whichever comes first.
+inline const unsigned char* findDescriptorEnd(const unsigned char* first) {
     for (;;) {
         // Digits, letters and most flags sort above '%': one test for them.
-        while (static_cast<unsigned char>(*end) > '%') ++end;
-        if (*end == '\0' || *end == '%') return end;
-        ++end;
+        while (*first > '%') ++first;
+        if (*first == '\0' || *first == '%') return first;
+        ++first;
     }
 }
 
@@ -51,14 +50,15 @@ struct VkCLetterKinds {
 };
 inline constexpr VkCLetterKinds kLetterKinds{};
 
-// The kind of the descriptor `descriptor[0, length)`; `length` >= 2. The
-// "ll" prefix needs a descriptor of at least four characters. "z" counts as
-// 64-bit because size_t is 64 bits wide here, so a %zu value is too.
-inline VkEDescriptorKind classifyDescriptor(const char* descriptor, size_t length) {
-    const VkEDescriptorKind kind = kLetterKinds.kinds[static_cast<unsigned char>(descriptor[length - 1])];
+// The kind of the descriptor that ends just before `end` and holds at least
+// one character after its '%'. Only an integer letter looks further back,
+// and each look stops at the '%' at the latest: "z" counts as 64-bit because
+// size_t is 64 bits wide here, so a %zu value is too.
+inline VkEDescriptorKind classifyDescriptor(const unsigned char* end) {
+    const VkEDescriptorKind kind = kLetterKinds.kinds[end[-1]];
     if (kind != VkEDescriptorKind::kInt32) return kind;
-    const char prefix = descriptor[length - 2];
-    const bool wide = prefix == 'z' || (length >= 4 && prefix == 'l' && descriptor[length - 3] == 'l');
+    const unsigned char prefix = end[-2];
+    const bool wide = prefix == 'z' || (prefix == 'l' && end[-3] == 'l');
     return wide ? VkEDescriptorKind::kInt64 : VkEDescriptorKind::kInt32;
 }
 
@@ -81,76 +81,80 @@ void printUnknownLetterPanic(char letter, uint32_t errorCode, const char* rest);
 // each value from `args` even when the entry is full and refuses it. The
 // entry's parameter count must be 0. A malformed format string prints one
 // panic line to standard output and ends the walk; what was appended stays.
-// Inline because it runs for every recorded message.
+// Inline because it runs for every recorded message: one pass over the
+// string, each value stored straight into its slot.
 inline void recordParameters(VkErrorListAccess::Entry& entry, uint32_t maxAdditionalParameters,
                              va_list args) {
-    const char* piece = entry.formatString;
-    if (piece == nullptr || piece[0] == '\0') return;
-    if (piece[0] != '%') {
-        printStrayCharacterPanic(piece, entry.errorCode);
+    const char* format = entry.formatString;
+    if (format == nullptr || format[0] == '\0') return;
+    if (format[0] != '%') {
+        printStrayCharacterPanic(format, entry.errorCode);
         return;
     }
-    const uint32_t limit = maxAdditionalParameters < kMaxAdditionalParameters ? maxAdditionalParameters
-                                                                              : kMaxAdditionalParameters;
-    uint32_t count = 0;
-    // Every later piece starts at a '%', so only the first can be stray.
-    while (piece != nullptr) {
-        const char* end = findDescriptorEnd(piece);
-        const char* next = *end == '%' ? end : nullptr;
+    VkSParameter* const slots = entry.additionalParameters;
+    VkSParameter* const full =
+        slots + (maxAdditionalParameters < kMaxAdditionalParameters ? maxAdditionalParameters
+                                                                    : kMaxAdditionalParameters);
+    VkSParameter* slot = slots;
+    // Every later descriptor starts at a '%', so only the first can be stray.
+    const unsigned char* first = reinterpret_cast<const unsigned char*>(format) + 1;
+    for (;;) {
+        const unsigned char* const end = findDescriptorEnd(first);
         // A lone '%' or "%%" stands for no value.
-        if (piece[1] != '\0' && piece[1] != '%') {
-            const size_t length = static_cast<size_t>(end - piece);
-            VkSParameter& slot = entry.additionalParameters[count < limit ? count : 0];
-            switch (classifyDescriptor(piece, length)) {
+        if (end != first) {
+            switch (classifyDescriptor(end)) {
                 case VkEDescriptorKind::kDouble: {
                     const double value = va_arg(args, double);
-                    if (count < limit) {
-                        slot.type = kParameterDouble;
-                        slot.value.doubleValue = value;
-                        ++count;
+                    if (slot != full) {
+                        slot->type = kParameterDouble;
+                        slot->value.doubleValue = value;
+                        ++slot;
                     }
                     break;
                 }
                 case VkEDescriptorKind::kInt32: {
                     const int32_t value = va_arg(args, int);
-                    if (count < limit) {
-                        slot.type = kParameterInt32;
-                        slot.value.int64Value = 0;  // keep the unused half defined
-                        slot.value.int32Value = value;
-                        ++count;
+                    if (slot != full) {
+                        slot->type = kParameterInt32;
+                        slot->value.int64Value = 0;  // keep the unused half defined
+                        slot->value.int32Value = value;
+                        ++slot;
                     }
                     break;
                 }
                 case VkEDescriptorKind::kInt64: {
                     const int64_t value = va_arg(args, int64_t);
-                    if (count < limit) {
-                        slot.type = kParameterInt64;
-                        slot.value.int64Value = value;
-                        ++count;
+                    if (slot != full) {
+                        slot->type = kParameterInt64;
+                        slot->value.int64Value = value;
+                        ++slot;
                     }
                     break;
                 }
                 case VkEDescriptorKind::kString: {
                     const char* value = va_arg(args, const char*);
-                    if (count < limit) {
+                    if (slot != full) {
                         // Counted before the copy, so the slot is released
                         // with the entry whatever happens next.
-                        slot.type = kParameterString;
-                        slot.value.stringValue = nullptr;
-                        entry.additionalParametersCount = ++count;
-                        slot.value.stringValue = copyString(value);
+                        slot->type = kParameterString;
+                        slot->value.stringValue = nullptr;
+                        ++slot;
+                        entry.additionalParametersCount = static_cast<uint32_t>(slot - slots);
+                        slot[-1].value.stringValue = copyString(value);
                     }
                     break;
                 }
                 case VkEDescriptorKind::kUnknown:
-                    entry.additionalParametersCount = count;
-                    printUnknownLetterPanic(piece[length - 1], entry.errorCode, piece);
+                    entry.additionalParametersCount = static_cast<uint32_t>(slot - slots);
+                    printUnknownLetterPanic(static_cast<char>(end[-1]), entry.errorCode,
+                                            reinterpret_cast<const char*>(first - 1));
                     return;
             }
         }
-        piece = next;
+        if (*end == '\0') break;
+        first = end + 1;
     }
-    entry.additionalParametersCount = count;
+    entry.additionalParametersCount = static_cast<uint32_t>(slot - slots);
 }
 
 }  // namespace VkNList
