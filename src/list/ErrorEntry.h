@@ -88,6 +88,10 @@ struct VkErrorListAccess {
     // and takes one value from `args` per descriptor of its format string.
     // Not exported, so the library calls it directly on its hot path.
     static void record(VkCErrorList& list, const VkSMessageFields& fields, va_list args);
+    // The body of record, expanded in place where the recording forms call
+    // it, so that fields known there never pass through memory. Defined in
+    // Recording.cpp and used only there.
+    static inline void recordInPlace(VkCErrorList& list, const VkSMessageFields& fields, va_list args);
     static std::atomic<uint32_t>& masterSlotCount(VkCErrorList& list) { return list.masterSlotCount; }
 
     // Turns `list` into a list with no entry block and a capacity of 0: every

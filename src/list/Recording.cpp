@@ -32,7 +32,11 @@ VkSMessageFields shortFormFields(uint32_t messageType, uint32_t errorCode, uint3
 
 }  // namespace
 
-void VkErrorListAccess::record(VkCErrorList& list, const VkSMessageFields& fields, va_list args) {
+// Forced inline: the compilers otherwise keep one out-of-line copy for
+// all callers and the short forms pay for a call and a field copy.
+__attribute__((always_inline)) inline void VkErrorListAccess::recordInPlace(VkCErrorList& list,
+                                                                            const VkSMessageFields& fields,
+                                                                            va_list args) {
     if (list.entries == nullptr) return;
     if (list.numberOfUsedEntries >= list.numberOfEntries) {
         ++list.errorCount;  // full: counted, dropped
@@ -74,11 +78,15 @@ void VkErrorListAccess::record(VkCErrorList& list, const VkSMessageFields& field
     entry.messageTemplate = VkNList::copyString(fields.messageTemplate);
 }
 
+void VkErrorListAccess::record(VkCErrorList& list, const VkSMessageFields& fields, va_list args) {
+    recordInPlace(list, fields, args);
+}
+
 void VkCErrorList::setMessage(uint32_t messageType, uint32_t errorCode, uint32_t lineNumber,
                               const char* functionName, const char* formatString, ...) {
     va_list args;
     va_start(args, formatString);
-    VkErrorListAccess::record(
+    VkErrorListAccess::recordInPlace(
         *this, shortFormFields(messageType, errorCode, lineNumber, functionName, formatString, nodeId), args);
     va_end(args);
 }
@@ -87,7 +95,7 @@ void VkCErrorList::setError(uint32_t errorCode, uint32_t lineNumber, const char*
                             const char* formatString, ...) {
     va_list args;
     va_start(args, formatString);
-    VkErrorListAccess::record(
+    VkErrorListAccess::recordInPlace(
         *this,
         shortFormFields(VkNCatalogue::kTypeError, errorCode, lineNumber, functionName, formatString, nodeId),
         args);
