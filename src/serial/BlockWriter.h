@@ -57,40 +57,6 @@ class BlockWriter {
     bool failed_;
 };
 
-// The same encoder for a region already known to hold everything that will
-// be written into it: no field can fail, so none is checked. Borrows the
-// region; not thread-safe.
-class FittedBlockWriter {
-  public:
-    explicit FittedBlockWriter(unsigned char* cursor) : cursor_(cursor) {}
-
-    void putU32(uint32_t value) {
-        storeBig32(cursor_, value);
-        cursor_ += 4;
-    }
-
-    void putU64(uint64_t value) {
-        storeBig64(cursor_, value);
-        cursor_ += 8;
-    }
-
-    void putBytes(const void* bytes, size_t length) {
-        std::memcpy(cursor_, bytes, length);
-        cursor_ += length;
-    }
-
-    void putString(const char* text, uint32_t lengthWithNul) {
-        putU32(lengthWithNul);
-        putBytes(text, lengthWithNul);
-    }
-
-    unsigned char* cursor() const { return cursor_; }
-    bool failed() const { return false; }
-
-  private:
-    unsigned char* cursor_;
-};
-
 }  // namespace VkNSerial
 
 #endif  // VKERRORHANDLING_SRC_SERIAL_BLOCKWRITER_H_

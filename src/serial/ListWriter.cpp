@@ -1,23 +1,16 @@
 // Writing a whole list as a list image.
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
-#include <new>
 
 #include "VkErrorHandling/VkCErrorList.h"
 #include "VkErrorHandling/VkCObjectBuffer.h"
 #include "serial/BlockWriter.h"
 #include "serial/ByteOrder.h"
-#include "serial/MessageLayout.h"
 #include "serial/MessageWriter.h"
 #include "serial/ObjectBufferAccess.h"
 #include "serial/WireFormat.h"
 
 namespace {
-
-// Lists of up to this many messages keep their block layouts on the stack:
-// a list image of a few messages should cost no allocation besides its own.
-constexpr uint32_t kLayoutsOnStack = 8;
 
 // The list header up to the first block. Written through a BlockWriter, like
 // the blocks, with the same all-or-nothing rule per field as writeBuffer.
@@ -61,32 +54,20 @@ char* VkCErrorList::serializeInternal(VkCObjectBuffer& buffer, uint32_t& size) {
     size = 0;
     const uint32_t count = numberOfUsedEntries;
     if (count == 0 || entries == nullptr) return nullptr;
-    // Every block is measured first, once, so that an owned block grows once
-    // for the whole image rather than once per message.
-    VkNSerial::MessageLayout layoutsOnStack[kLayoutsOnStack];
-    std::unique_ptr<VkNSerial::MessageLayout[]> layoutsOnHeap;
-    VkNSerial::MessageLayout* layouts = layoutsOnStack;
-    if (count > kLayoutsOnStack) {
-        layoutsOnHeap.reset(new (std::nothrow) VkNSerial::MessageLayout[count]);
-        if (layoutsOnHeap == nullptr) return nullptr;
-        layouts = layoutsOnHeap.get();
+    // An owned block is measured whole first, so that it grows once for the
+    // whole image rather than once per message. Caller memory cannot grow:
+    // its blocks are measured as they are written, in one pass.
+    if (!VkObjectBufferAccess::isCallerMemory(buffer)) {
+        const uint64_t imageSize = VkNSerial::kListFixedSize + VkNSerial::measureMessages(*this, count);
+        if (imageSize > UINT32_MAX) return nullptr;
+        VkObjectBufferAccess::reserve(buffer, imageSize - 4);
     }
-    uint64_t imageSize = VkNSerial::kListFixedSize;
-    for (uint32_t index = 0; index < count; ++index) {
-        layouts[index] = VkNSerial::measureMessage(*this, index);
-        imageSize += layouts[index].messageSize;
-    }
-    if (imageSize > UINT32_MAX) return nullptr;
-    VkObjectBufferAccess::reserve(buffer, imageSize - 4);
 
     const uint32_t listSizeOffset = buffer.getWriteOffset() + 4;
     bool written = writeFields(buffer, [this, count](VkNSerial::BlockWriter& writer) {
         putListHeader(writer, nodeId, applicationId, count);
     });
-    const VkNSerial::WriteContext context = VkNSerial::currentWriteContext();
-    for (uint32_t index = 0; written && index < count; ++index) {
-        written = VkNSerial::appendMessage(*this, index, layouts[index], context, buffer);
-    }
+    written = written && VkNSerial::appendMessages(*this, count, VkNSerial::currentWriteContext(), buffer);
     written = written && writeFields(buffer, [](VkNSerial::BlockWriter& writer) {
                   for (uint32_t word : VkNSerial::kTerminationWords) writer.putU32(word);
               });

@@ -16,43 +16,54 @@ uint32_t lengthWithNul(const char* text) { return static_cast<uint32_t>(std::str
 }  // namespace
 
 MessageLayout measureMessage(const VkCErrorList& list, uint32_t index) {
-    const VkErrorListAccess::Entry& entry = *VkErrorListAccess::entryAt(list, index);
-    MessageLayout layout{};
-    layout.formatString = orEmpty(entry.formatString);
-    layout.functionName = orEmpty(entry.functionName);
+    MessageLayout layout;
     // The public template, with its catalogue fallback, so the receiver can
     // render the message without this node's text sets.
-    layout.messageTemplate = orEmpty(list.getMessageTemplate(index));
+    measureEntry(*VkErrorListAccess::entryAt(list, index), orEmpty(list.getMessageTemplate(index)), layout);
+    return layout;
+}
+
+void measureEntry(const VkErrorListAccess::Entry& entry, const char* messageTemplate, MessageLayout& layout) {
+    layout.formatString = orEmpty(entry.formatString);
+    layout.functionName = orEmpty(entry.functionName);
+    layout.messageTemplate = messageTemplate;
     layout.formatLength = lengthWithNul(layout.formatString);
     layout.functionLength = lengthWithNul(layout.functionName);
     layout.templateLength = lengthWithNul(layout.messageTemplate);
 
+    uint32_t strings = 0;
+    uint32_t integers = 0;
+    uint32_t wides = 0;
+    uint64_t stringBytes = 0;
     uint32_t count = entry.additionalParametersCount;
     if (count > kMaxAdditionalParameters) count = kMaxAdditionalParameters;
     for (uint32_t i = 0; i < count; ++i) {
         const VkSParameter& slot = entry.additionalParameters[i];
         switch (slot.type) {
             case kParameterInt32:
-                ++layout.integerCount;
+                ++integers;
                 break;
             case kParameterString: {
                 const uint32_t length = lengthWithNul(orEmpty(slot.value.stringValue));
-                layout.stringLengths[layout.stringCount++] = length;
-                layout.stringParameterBytes += length;
+                layout.stringLengths[strings++] = length;
+                stringBytes += length;
                 break;
             }
             case kParameterDouble:
             case kParameterInt64:
-                ++layout.wideCount;
+                ++wides;
                 break;
             default:  // an empty slot travels nowhere
                 break;
         }
     }
+    layout.stringCount = strings;
+    layout.integerCount = integers;
+    layout.wideCount = wides;
+    layout.stringParameterBytes = stringBytes;
     layout.messageSize = uint64_t{kMessageFixedSize} + layout.formatLength + layout.functionLength +
-                         layout.templateLength + 4ull * layout.stringCount + layout.stringParameterBytes +
-                         4ull * layout.integerCount + 8ull * layout.wideCount;
-    return layout;
+                         layout.templateLength + 4ull * strings + stringBytes + 4ull * integers +
+                         8ull * wides;
 }
 
 uint64_t fieldByFieldGrowth(const MessageLayout& layout, uint64_t freeSize) {

@@ -22,8 +22,8 @@ struct MessageLayout {
     uint32_t stringCount;
     uint32_t integerCount;
     uint32_t wideCount;
-    // Lengths of the string parameters with their NULs, in parameter order,
-    // and their sum.
+    // Lengths of the string parameters with their NULs, in parameter order
+    // (the first stringCount are set), and their sum.
     uint32_t stringLengths[kMaxAdditionalParameters];
     uint64_t stringParameterBytes;
     // The whole block, identifier to last byte.
@@ -33,6 +33,10 @@ struct MessageLayout {
 // Measures entry `index`, which must pass the list's index rule. Reads the
 // entry's strings and slots only; changes nothing.
 MessageLayout measureMessage(const VkCErrorList& list, uint32_t index);
+
+// Measures `entry` as a block carrying `messageTemplate` (never null) as its
+// template text. Reads the entry only.
+void measureEntry(const VkErrorListAccess::Entry& entry, const char* messageTemplate, MessageLayout& layout);
 
 // How much an owned buffer with `freeSize` free bytes grows while the block
 // is written field by field: each field that does not fit grows it by the

@@ -27,6 +27,15 @@ WriteContext currentWriteContext();
 bool appendMessage(VkCErrorList& list, uint32_t index, const MessageLayout& layout,
                    const WriteContext& context, VkCObjectBuffer& buffer);
 
+// Appends the blocks of the list's first `count` entries, stamping each as
+// appendMessage does. Blocks that fit are encoded straight into the buffer;
+// the first that does not takes appendMessage's path. False at the first
+// block that did not fit whole.
+bool appendMessages(VkCErrorList& list, uint32_t count, const WriteContext& context, VkCObjectBuffer& buffer);
+
+// The summed block sizes of the list's first `count` entries.
+uint64_t measureMessages(const VkCErrorList& list, uint32_t count);
+
 }  // namespace VkNSerial
 
 #endif  // VKERRORHANDLING_SRC_SERIAL_MESSAGEWRITER_H_

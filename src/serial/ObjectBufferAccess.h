@@ -32,6 +32,9 @@ struct VkObjectBufferAccess {
         if (increment <= 0x7FFFFFFF) buffer.allocateBuffer(static_cast<int32_t>(increment));
     }
 
+    // Whether the block is the caller's memory, which never grows.
+    static bool isCallerMemory(const VkCObjectBuffer& buffer) { return buffer.callerOwnedMemory; }
+
     // The write position and the end of the block; both null when dead.
     static unsigned char* writeCursor(VkCObjectBuffer& buffer) { return buffer.writePosition; }
     static unsigned char* writeLimit(VkCObjectBuffer& buffer) { return buffer.end; }

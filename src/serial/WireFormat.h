@@ -41,10 +41,25 @@ constexpr double kWireTickSeconds = 8.5e-9;
 uint64_t toWireTicks(uint64_t stamp, double tickSeconds);
 uint64_t fromWireTicks(uint64_t wireStamp, double tickSeconds);
 
+// Truncates toward zero without the undefined behaviour of casting a value
+// outside the target range.
+inline uint64_t saturatingTicks(double ticks) {
+    if (!(ticks >= 0.0)) return 0;  // NaN or negative
+    if (ticks >= 18446744073709551616.0) return UINT64_MAX;
+    return static_cast<uint64_t>(ticks);
+}
+
 // The same conversions with the factor computed once for a whole image:
 // `factor` is tickSeconds / kWireTickSeconds when sending and its inverse,
-// kWireTickSeconds / tickSeconds, when receiving.
-uint64_t scaleStamp(uint64_t stamp, double factor);
+// kWireTickSeconds / tickSeconds, when receiving. Inline: every message block
+// converts one stamp.
+inline uint64_t scaleStamp(uint64_t stamp, double factor) {
+    if (stamp == kDefaultTimeStamp) return stamp;
+    // The common case, equal tick lengths, skips the float round trip; below
+    // 2^53 that round trip is exact, so the result is the same.
+    if (factor == 1.0 && stamp < (uint64_t{1} << 53)) return stamp;
+    return saturatingTicks(factor * static_cast<double>(stamp));
+}
 
 }  // namespace VkNSerial
 
