@@ -24,16 +24,19 @@ enum class VkEDescriptorKind : uint8_t {
     kInt64,    // d i o u x X after "ll" or "z", and p
     kString,   // s
     kUnknown,  // anything else: the walk stops
+    kNoValue,  // a lone '%' or "%%"
 };
 
-// The end of the descriptor whose first character after the '%' is at
-// `first`: the next '%' or the terminating NUL, whichever comes first.
-inline const unsigned char* findDescriptorEnd(const unsigned char* first) {
+inline bool endsDescriptor(unsigned char c) { return c == '\0' || c == '%'; }
+
+// The end of the descriptor that continues at `rest`: the next '%' or the
+// terminating NUL, whichever comes first.
+inline const unsigned char* findDescriptorEnd(const unsigned char* rest) {
     for (;;) {
         // Digits, letters and most flags sort above '%': one test for them.
-        while (*first > '%') ++first;
-        if (*first == '\0' || *first == '%') return first;
-        ++first;
+        while (*rest > '%') ++rest;
+        if (endsDescriptor(*rest)) return rest;
+        ++rest;
     }
 }
 
@@ -60,6 +63,22 @@ inline VkEDescriptorKind classifyDescriptor(const unsigned char* end) {
     const unsigned char prefix = end[-2];
     const bool wide = prefix == 'z' || (prefix == 'l' && end[-3] == 'l');
     return wide ? VkEDescriptorKind::kInt64 : VkEDescriptorKind::kInt32;
+}
+
+// Reads the descriptor whose first character after the '%' is at `first`:
+// sets `end` to where it ends and returns its kind. Most descriptors are a
+// single letter, which needs neither a scan nor a look at size prefixes.
+inline VkEDescriptorKind readDescriptor(const unsigned char* first, const unsigned char*& end) {
+    if (endsDescriptor(first[0])) {
+        end = first;
+        return VkEDescriptorKind::kNoValue;
+    }
+    if (endsDescriptor(first[1])) {
+        end = first + 1;
+        return kLetterKinds.kinds[first[0]];
+    }
+    end = findDescriptorEnd(first + 2);
+    return classifyDescriptor(end);
 }
 
 // On x86_64 va_list decays to a pointer when passed, and callers may pass a
@@ -99,57 +118,56 @@ inline void recordParameters(VkErrorListAccess::Entry& entry, uint32_t maxAdditi
     // Every later descriptor starts at a '%', so only the first can be stray.
     const unsigned char* first = reinterpret_cast<const unsigned char*>(format) + 1;
     for (;;) {
-        const unsigned char* const end = findDescriptorEnd(first);
-        // A lone '%' or "%%" stands for no value.
-        if (end != first) {
-            switch (classifyDescriptor(end)) {
-                case VkEDescriptorKind::kDouble: {
-                    const double value = va_arg(args, double);
-                    if (slot != full) {
-                        slot->type = kParameterDouble;
-                        slot->value.doubleValue = value;
-                        ++slot;
-                    }
-                    break;
+        const unsigned char* end;
+        switch (readDescriptor(first, end)) {
+            case VkEDescriptorKind::kDouble: {
+                const double value = va_arg(args, double);
+                if (slot != full) {
+                    slot->type = kParameterDouble;
+                    slot->value.doubleValue = value;
+                    ++slot;
                 }
-                case VkEDescriptorKind::kInt32: {
-                    const int32_t value = va_arg(args, int);
-                    if (slot != full) {
-                        slot->type = kParameterInt32;
-                        slot->value.int64Value = 0;  // keep the unused half defined
-                        slot->value.int32Value = value;
-                        ++slot;
-                    }
-                    break;
-                }
-                case VkEDescriptorKind::kInt64: {
-                    const int64_t value = va_arg(args, int64_t);
-                    if (slot != full) {
-                        slot->type = kParameterInt64;
-                        slot->value.int64Value = value;
-                        ++slot;
-                    }
-                    break;
-                }
-                case VkEDescriptorKind::kString: {
-                    const char* value = va_arg(args, const char*);
-                    if (slot != full) {
-                        // Counted before the copy, so the slot is released
-                        // with the entry whatever happens next.
-                        slot->type = kParameterString;
-                        slot->value.stringValue = nullptr;
-                        ++slot;
-                        entry.additionalParametersCount = static_cast<uint32_t>(slot - slots);
-                        slot[-1].value.stringValue = copyString(value);
-                    }
-                    break;
-                }
-                case VkEDescriptorKind::kUnknown:
-                    entry.additionalParametersCount = static_cast<uint32_t>(slot - slots);
-                    printUnknownLetterPanic(static_cast<char>(end[-1]), entry.errorCode,
-                                            reinterpret_cast<const char*>(first - 1));
-                    return;
+                break;
             }
+            case VkEDescriptorKind::kInt32: {
+                const int32_t value = va_arg(args, int);
+                if (slot != full) {
+                    slot->type = kParameterInt32;
+                    slot->value.int64Value = 0;  // keep the unused half defined
+                    slot->value.int32Value = value;
+                    ++slot;
+                }
+                break;
+            }
+            case VkEDescriptorKind::kInt64: {
+                const int64_t value = va_arg(args, int64_t);
+                if (slot != full) {
+                    slot->type = kParameterInt64;
+                    slot->value.int64Value = value;
+                    ++slot;
+                }
+                break;
+            }
+            case VkEDescriptorKind::kString: {
+                const char* value = va_arg(args, const char*);
+                if (slot != full) {
+                    // Counted before the copy, so the slot is released
+                    // with the entry whatever happens next.
+                    slot->type = kParameterString;
+                    slot->value.stringValue = nullptr;
+                    ++slot;
+                    entry.additionalParametersCount = static_cast<uint32_t>(slot - slots);
+                    slot[-1].value.stringValue = copyString(value);
+                }
+                break;
+            }
+            case VkEDescriptorKind::kUnknown:
+                entry.additionalParametersCount = static_cast<uint32_t>(slot - slots);
+                printUnknownLetterPanic(static_cast<char>(end[-1]), entry.errorCode,
+                                        reinterpret_cast<const char*>(first - 1));
+                return;
+            case VkEDescriptorKind::kNoValue:
+                break;
         }
         if (*end == '\0') break;
         first = end + 1;
