@@ -12,8 +12,11 @@ namespace {
 // A re-entrant lock: a timed mutex that is held once however deep the owner
 // nests, the owner's thread id, and the depth. Only the owner writes `owner`
 // (to itself on the first acquire, to empty on the last release), so another
-// thread reading it can never mistake itself for the owner; the atomics keep
-// those reads free of data races. Knowing the holder and depth lets a release
+// thread reading it can never mistake itself for the owner; the atomic keeps
+// those reads free of data races. `depth` is touched only by the thread that
+// holds the mutex, which orders it between owners, so it is a plain counter:
+// an uncontended acquire and release then cost the mutex's own two atomic
+// operations and nothing more. Knowing the holder and depth lets a release
 // by a thread that does not hold the lock be refused instead of undefined.
 //
 // Waiting is left to the mutex itself rather than to a condition variable:
@@ -25,14 +28,16 @@ namespace {
 struct TimedRecursiveLock {
     std::timed_mutex mutex;
     std::atomic<std::thread::id> owner{};  // empty while the lock is free
-    std::atomic<uint32_t> depth{0};
+    uint32_t depth = 0;                    // guarded by `mutex`
 };
 
 TimedRecursiveLock* fromHandle(LockHandle lock) { return static_cast<TimedRecursiveLock*>(lock); }
 
-bool holdsLock(const TimedRecursiveLock& lock) {
-    return lock.owner.load(std::memory_order_relaxed) == std::this_thread::get_id();
+bool isOwner(const TimedRecursiveLock& lock, std::thread::id self) {
+    return lock.owner.load(std::memory_order_relaxed) == self;
 }
+
+bool holdsLock(const TimedRecursiveLock& lock) { return isOwner(lock, std::this_thread::get_id()); }
 
 }  // namespace
 
@@ -41,23 +46,24 @@ LockHandle createLock() { return new (std::nothrow) TimedRecursiveLock(); }
 int32_t acquireLock(LockHandle handle, uint32_t timeoutMilliseconds) {
     TimedRecursiveLock* lock = fromHandle(handle);
     if (lock == nullptr) return -1;
-    if (!holdsLock(*lock)) {
+    const std::thread::id self = std::this_thread::get_id();
+    if (!isOwner(*lock, self)) {
         // A free lock is taken at once; only waiting needs the clock.
         if (!lock->mutex.try_lock() &&
             !lock->mutex.try_lock_until(std::chrono::system_clock::now() +
                                         std::chrono::milliseconds(timeoutMilliseconds))) {
             return -1;
         }
-        lock->owner.store(std::this_thread::get_id(), std::memory_order_relaxed);
+        lock->owner.store(self, std::memory_order_relaxed);
     }
-    lock->depth.fetch_add(1, std::memory_order_relaxed);
+    ++lock->depth;
     return 0;
 }
 
 int32_t releaseLock(LockHandle handle) {
     TimedRecursiveLock* lock = fromHandle(handle);
     if (lock == nullptr || !holdsLock(*lock)) return -1;
-    if (lock->depth.fetch_sub(1, std::memory_order_relaxed) > 1) return 0;
+    if (--lock->depth != 0) return 0;
     lock->owner.store(std::thread::id(), std::memory_order_relaxed);
     lock->mutex.unlock();
     return 0;
