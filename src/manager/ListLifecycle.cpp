@@ -4,6 +4,7 @@
 
 #include "list/ErrorEntry.h"
 #include "manager/ManagerAccess.h"
+#include "platform/RecursiveLock.h"
 #include "platform/ThreadId.h"
 
 namespace {
@@ -20,6 +21,20 @@ List& finishCreatedList(List* list, uint32_t applicationId, uint32_t managerAppl
 }
 
 }  // namespace
+
+VkCMessageListPool* VkErrorManagerAccess::newMessageList(VkCErrorManager& manager, uint32_t applicationId,
+                                                         uint32_t numberOfEntries,
+                                                         uint32_t maxAdditionalParameters,
+                                                         uint32_t reserved) {
+    auto* list =
+        new (std::nothrow) VkCMessageListPool(numberOfEntries, maxAdditionalParameters, reserved,
+                                              manager.myNodeId.load(std::memory_order_relaxed), nullptr);
+    if (list == nullptr) {
+        VkNManager::reportAllocationFailure(manager, __LINE__, "VkCErrorManager::createMessageList");
+        return nullptr;
+    }
+    return &finishCreatedList(list, applicationId, manager.applicationId.load(std::memory_order_relaxed));
+}
 
 // Lists come from the non-throwing general allocator, not from the pool
 // operators, so the debug switch that makes those fail has no effect here.
@@ -38,26 +53,24 @@ VkCErrorListPool& VkCErrorManager::createErrorList(uint32_t applicationId, uint3
 VkCMessageListPool& VkCErrorManager::createMessageList(uint32_t applicationId, uint32_t /*count*/,
                                                        uint32_t numberOfEntries,
                                                        uint32_t maxAdditionalParameters, uint32_t reserved) {
-    auto* list = new (std::nothrow)
-        VkCMessageListPool(numberOfEntries, maxAdditionalParameters, reserved, getMyNodeId(), nullptr);
-    if (list == nullptr) {
-        VkNManager::reportAllocationFailure(*this, __LINE__, "VkCErrorManager::createMessageList");
-        return VkNManager::detachedList();
-    }
-    return finishCreatedList(list, applicationId, getApplicationId());
+    VkCMessageListPool* list = VkErrorManagerAccess::newMessageList(*this, applicationId, numberOfEntries,
+                                                                    maxAdditionalParameters, reserved);
+    return list != nullptr ? *list : VkNManager::detachedList();
 }
 
 void VkCErrorManager::deleteErrorList(VkCErrorListPool& list) {
     if (VkNManager::isDetachedList(list)) return;
-    removeErrorList(list);
+    VkErrorManagerAccess::removeList(*this, list);
     delete &list;
 }
 
 void VkCErrorManager::deleteMessageList(VkCMessageListPool& list) { deleteErrorList(list); }
 
-void VkCErrorManager::removeErrorList(VkCErrorList& list) {
-    VkCErrorListPool* own = defaultErrorList.load(std::memory_order_relaxed);
-    if (own == &list) defaultErrorList.store(nullptr, std::memory_order_relaxed);
+void VkCErrorManager::removeErrorList(VkCErrorList& list) { VkErrorManagerAccess::removeList(*this, list); }
+
+void VkErrorManagerAccess::removeList(VkCErrorManager& manager, VkCErrorList& list) {
+    VkCErrorListPool* own = manager.defaultErrorList.load(std::memory_order_relaxed);
+    if (own == &list) manager.defaultErrorList.store(nullptr, std::memory_order_relaxed);
     list.setNodeId(0);
 
     // Every single-message send ends here, so the common case (no slot names
@@ -73,9 +86,9 @@ void VkCErrorManager::removeErrorList(VkCErrorList& list) {
     // process merely because the lock was busy.
     const uint32_t slot = VkNPlatform::currentThreadId();
     auto* pool = static_cast<VkCErrorListPool*>(&list);
-    const bool locked = lock() == 0;
-    VkNManager::MasterTable* table = masterErrorLists.load(std::memory_order_acquire);
+    const bool locked = VkNPlatform::acquireLock(manager.mutexHandle) == 0;
+    VkNManager::MasterTable* table = manager.masterErrorLists.load(std::memory_order_acquire);
     if (table != nullptr) table->clearIf(slot, pool);
-    if (locked) unlock();
+    if (locked) VkNPlatform::releaseLock(manager.mutexHandle);
     if (holders.load(std::memory_order_acquire) != 0) std::exit(kExitListStillMaster);
 }

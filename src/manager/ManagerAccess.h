@@ -4,9 +4,11 @@
 #ifndef VKERRORHANDLING_SRC_MANAGER_MANAGERACCESS_H_
 #define VKERRORHANDLING_SRC_MANAGER_MANAGERACCESS_H_
 
+#include <cstdarg>
 #include <cstdint>
 
 #include "VkErrorHandling/VkCErrorManager.h"
+#include "list/ErrorEntry.h"
 #include "manager/MasterTable.h"
 
 namespace VkNManager {
@@ -35,6 +37,27 @@ struct VkErrorManagerAccess {
         const VkNManager::MasterTable* table = manager.masterErrorLists.load(std::memory_order_acquire);
         return table != nullptr ? table->capacity() : 0;
     }
+
+    // The steps of a send, for the exported members to share. The class is
+    // exported, so a call from one of its members to another goes through
+    // the PLT and is never inlined; a send took a dozen such hops. These
+    // are hidden and called directly.
+
+    // A new list with the manager's node id and the given application id,
+    // else the manager's; null, after a warning, when it cannot be allocated.
+    static VkCMessageListPool* newMessageList(VkCErrorManager& manager, uint32_t applicationId,
+                                              uint32_t numberOfEntries, uint32_t maxAdditionalParameters,
+                                              uint32_t reserved);
+    // Records one message in a list of its own, sends it and deletes the
+    // list. `fields` needs no node id or time stamp: the manager's are used.
+    static void sendNewMessage(VkCErrorManager& manager, uint32_t sendMode, VkSMessageFields fields,
+                               va_list args);
+    // Prints and/or delivers the entries of `list` by `sendMode` (0: the
+    // manager's mode), then resets the list.
+    static void deliver(VkCErrorManager& manager, VkCErrorList& list, uint32_t sendMode);
+    // Takes `list` out of the manager's bookkeeping (its own list, the
+    // calling thread's master slot) and zeroes its node id.
+    static void removeList(VkCErrorManager& manager, VkCErrorList& list);
 };
 
 #endif  // VKERRORHANDLING_SRC_MANAGER_MANAGERACCESS_H_
