@@ -45,9 +45,11 @@ __attribute__((always_inline)) inline void VkErrorListAccess::recordInPlace(VkCE
     // An error list keeps one entry for a burst of the same code. Code 0 (user
     // messages, whose text is their parameter) and 0x100800 (whose text is
     // all parameters) differ by their parameters, so they never collapse.
+    // The previous entry's code is tested first: it is the test that fails
+    // most often, right away when the list is empty.
     const uint32_t code = fields.errorCode;
-    if (!list.isMessageList && code != 0 && code != VkNCatalogue::kCodeNeverCollapsed &&
-        list.numberOfUsedEntries > 0 && list.entries[list.numberOfUsedEntries - 1].errorCode == code) {
+    if (list.numberOfUsedEntries > 0 && list.entries[list.numberOfUsedEntries - 1].errorCode == code &&
+        !list.isMessageList && code != 0 && code != VkNCatalogue::kCodeNeverCollapsed) {
         ++list.errorCount;
         return;
     }
