@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "VkErrorHandling/VkCErrorManager.h"
+#include "catalogue/ModuleTable.h"
 #include "list/ErrorEntry.h"
+#include "serial/BlockEncoder.h"
 #include "serial/BlockTemplates.h"
 #include "serial/BlockWriter.h"
 #include "serial/ByteOrder.h"
@@ -73,94 +75,26 @@ void writeBlock(Writer& writer, const VkErrorListAccess::Entry& entry, const Mes
     writeParameterSections(writer, entry, layout);
 }
 
-unsigned char* putString(unsigned char* at, const char* text, uint32_t lengthWithNul) {
-    storeBig32(at, lengthWithNul);
-    std::memcpy(at + 4, text, lengthWithNul);
-    return at + 4 + lengthWithNul;
-}
-
-// The parameter sections, for a block known to fit. Their starts follow from
-// the layout, so one walk over the slots fills all three.
-unsigned char* encodeParameterSections(unsigned char* at, const VkErrorListAccess::Entry& entry,
-                                       const MessageLayout& layout) {
-    unsigned char* strings = at;
-    unsigned char* integers = strings + 4 + 4 * layout.stringCount + layout.stringParameterBytes;
-    unsigned char* wides = integers + 4 + 4 * layout.integerCount;
-    unsigned char* const end = wides + 4 + 8 * layout.wideCount;
-    storeBig32(strings, layout.stringCount);
-    storeBig32(integers, layout.integerCount);
-    storeBig32(wides, layout.wideCount);
-    strings += 4;
-    integers += 4;
-    wides += 4;
-
-    uint32_t count = entry.additionalParametersCount;
-    if (count > kMaxAdditionalParameters) count = kMaxAdditionalParameters;
-    const uint32_t* stringLength = layout.stringLengths;
-    for (const VkSParameter* slot = entry.additionalParameters; slot != entry.additionalParameters + count;
-         ++slot) {
-        switch (slot->type) {
-            case kParameterString: {
-                const char* text = slot->value.stringValue != nullptr ? slot->value.stringValue : "";
-                strings = putString(strings, text, *stringLength++);
-                break;
-            }
-            case kParameterInt32:
-                storeBig32(integers, static_cast<uint32_t>(slot->value.int32Value));
-                integers += 4;
-                break;
-            // Doubles and 64-bit integers share one section, in parameter
-            // order; the receiver tells them apart by the format string.
-            case kParameterDouble: {
-                uint64_t bits;
-                std::memcpy(&bits, &slot->value.doubleValue, sizeof bits);
-                storeBig64(wides, bits);
-                wides += 8;
-                break;
-            }
-            case kParameterInt64:
-                storeBig64(wides, static_cast<uint64_t>(slot->value.int64Value));
-                wides += 8;
-                break;
-            default:
-                break;
-        }
-    }
-    return end;
-}
-
-// The whole block in wire order, for a region known to hold it: the same
-// bytes writeBlock writes, stored without a check per field.
-unsigned char* encodeBlock(unsigned char* at, const VkErrorListAccess::Entry& entry,
-                           const MessageLayout& layout, const WriteContext& context, uint32_t maxParameters) {
-    storeBig32(at, kMessageIdentifier);
-    storeBig32(at + 4, static_cast<uint32_t>(layout.messageSize));
-    storeBig32(at + 8, kWireVersion);
-    storeBig32(at + 12, kMessageHeaderBytes);
-    storeBig32(at + 16, entry.originNode);
-    storeBig32(at + 20, entry.messageType);
-    storeBig32(at + 24, entry.lineNumber);
-    storeBig64(at + 28, scaleStamp(entry.timeStamp, context.stampFactor));
-    storeBig32(at + 36, entry.errorCode);
-    storeBig32(at + 40, entry.displayMode);
-    storeBig32(at + 44, entry.mainModuleNumber);
-    storeBig32(at + 48, entry.subModuleNumber);
-    storeBig32(at + 52, maxParameters);
-    storeBig32(at + 56, static_cast<uint32_t>(layout.formatLength + layout.functionLength +
-                                              layout.templateLength + layout.stringParameterBytes));
-    storeBig32(at + 60, kFixedStringCount);
-    at = putString(at + 64, layout.formatString, layout.formatLength);
-    at = putString(at, layout.functionName, layout.functionLength);
-    at = putString(at, layout.messageTemplate, layout.templateLength);
-    return encodeParameterSections(at, entry, layout);
+// The header values of entry `index` that the entry does not hold itself.
+BlockContext blockContext(const VkCErrorList& list, uint32_t index, const VkErrorListAccess::Entry& entry,
+                          const WriteContext& context) {
+    return {scaleStamp(entry.timeStamp, context.stampFactor), list.getMaxAdditionalParameters(index)};
 }
 
 // Sending stamps the entry for good: a receiver must know where it came
-// from, and the module numbers are looked up once.
-void stampForSending(VkCErrorList& list, uint32_t index, VkErrorListAccess::Entry& entry,
-                     const WriteContext& context) {
-    if (entry.originNode == 0) entry.originNode = context.myNodeId;
-    VkErrorListAccess::setMainSubModule(list, index);
+// from, and the module numbers are looked up once. The rule is the list's
+// setMainSubModule; here a field is stored only when its value changes, since
+// a code without module numbers would otherwise dirty every entry of a list
+// on every send.
+void stampForSending(VkErrorListAccess::Entry& entry, const WriteContext& context) {
+    if (entry.originNode == 0 && context.myNodeId != 0) entry.originNode = context.myNodeId;
+    if (entry.mainModuleNumber != 0 || entry.subModuleNumber != 0) return;
+    uint32_t mainModule = 0;
+    uint32_t subModule = 0;
+    VkNCatalogue::getModuleNumbers(entry.errorCode, mainModule, subModule);
+    if (mainModule == 0 && subModule == 0) return;
+    entry.mainModuleNumber = mainModule;
+    entry.subModuleNumber = subModule;
 }
 
 }  // namespace
@@ -173,7 +107,7 @@ WriteContext currentWriteContext() {
 bool appendMessage(VkCErrorList& list, uint32_t index, const MessageLayout& layout,
                    const WriteContext& context, VkCObjectBuffer& buffer) {
     VkErrorListAccess::Entry& entry = *VkErrorListAccess::entryAt(list, index);
-    stampForSending(list, index, entry, context);
+    stampForSending(entry, context);
 
     // Caller memory that is too small takes the fields that fit, as separate
     // writes would; an owned block grows once, to the size separate writes
@@ -181,14 +115,17 @@ bool appendMessage(VkCErrorList& list, uint32_t index, const MessageLayout& layo
     VkObjectBufferAccess::grow(buffer, fieldByFieldGrowth(layout, buffer.getFreeSize()));
     unsigned char* cursor = VkObjectBufferAccess::writeCursor(buffer);
     unsigned char* limit = VkObjectBufferAccess::writeLimit(buffer);
-    const uint32_t maxParameters = list.getMaxAdditionalParameters(index);
     // The usual case, a block that fits whole, needs no check per field.
     if (cursor != nullptr && static_cast<uint64_t>(limit - cursor) >= layout.messageSize) {
-        VkObjectBufferAccess::commitWrite(buffer, encodeBlock(cursor, entry, layout, context, maxParameters));
-        return true;
+        unsigned char* end = encodeBlockIfFits(cursor, limit, entry, layout.messageTemplate,
+                                               blockContext(list, index, entry, context));
+        if (end != nullptr) {
+            VkObjectBufferAccess::commitWrite(buffer, end);
+            return true;
+        }
     }
     BlockWriter writer(cursor, limit);
-    writeBlock(writer, entry, layout, context, maxParameters);
+    writeBlock(writer, entry, layout, context, list.getMaxAdditionalParameters(index));
     VkObjectBufferAccess::commitWrite(buffer, writer.cursor());
     return !writer.failed();
 }
@@ -197,20 +134,27 @@ bool appendMessages(VkCErrorList& list, uint32_t count, const WriteContext& cont
                     VkCObjectBuffer& buffer) {
     VkErrorListAccess::Entry* const entries = VkErrorListAccess::entries(list);
     BlockTemplates templates;
-    MessageLayout layout;
     unsigned char* cursor = VkObjectBufferAccess::writeCursor(buffer);
     unsigned char* limit = VkObjectBufferAccess::writeLimit(buffer);
     for (uint32_t index = 0; index < count; ++index) {
         VkErrorListAccess::Entry& entry = entries[index];
-        measureEntry(entry, templates.templateOf(entry), layout);
-        if (cursor != nullptr && static_cast<uint64_t>(limit - cursor) >= layout.messageSize) {
-            stampForSending(list, index, entry, context);
-            cursor = encodeBlock(cursor, entry, layout, context, list.getMaxAdditionalParameters(index));
-            continue;
+        const char* messageTemplate = templates.templateOf(entry);
+        stampForSending(entry, context);
+        if (cursor != nullptr) {
+            unsigned char* end = encodeBlockIfFits(cursor, limit, entry, messageTemplate,
+                                                   blockContext(list, index, entry, context));
+            if (end != nullptr) {
+                cursor = end;
+                continue;
+            }
         }
         // A block that does not fit takes the careful path, which grows an
-        // owned block or writes the fields that fit into caller memory.
+        // owned block or writes the fields that fit into caller memory. What
+        // the attempt left is rewritten with the same bytes; stamping again
+        // changes nothing.
         VkObjectBufferAccess::commitWrite(buffer, cursor);
+        MessageLayout layout;
+        measureEntry(entry, messageTemplate, layout);
         if (!appendMessage(list, index, layout, context, buffer)) return false;
         cursor = VkObjectBufferAccess::writeCursor(buffer);
         limit = VkObjectBufferAccess::writeLimit(buffer);
