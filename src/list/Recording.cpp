@@ -10,6 +10,7 @@
 #include "list/ErrorEntry.h"
 #include "list/FormatWalk.h"
 #include "list/ParameterSlots.h"
+#include "manager/ManagerAccess.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ VkSMessageFields shortFormFields(uint32_t messageType, uint32_t errorCode, uint3
                             errorCode,
                             lineNumber,
                             nodeId,
-                            VkCErrorManager::getInstance().getTimeStamp(),
+                            VkErrorManagerAccess::timeStamp(),
                             functionName,
                             formatString};
 }
@@ -117,7 +118,7 @@ void VkCErrorList::setError(uint32_t mainModuleNumber, uint32_t subModuleNumber,
                                   errorCode,
                                   lineNumber,
                                   nodeId,
-                                  VkCErrorManager::getInstance().getTimeStamp(),
+                                  VkErrorManagerAccess::timeStamp(),
                                   functionName,
                                   formatString};
     VkErrorListAccess::record(*this, fields, args);

@@ -28,6 +28,15 @@ void reportAllocationFailure(VkCErrorManager& manager, uint32_t lineNumber, cons
 }  // namespace VkNManager
 
 struct VkErrorManagerAccess {
+    // getInstance().getTimeStamp() without its two exported calls, for the
+    // recording of every message. Before the manager exists it takes the
+    // full path, which creates it.
+    static uint64_t timeStamp() {
+        const VkCErrorManager* manager = __atomic_load_n(&VkCErrorManager::s_pErrorManager, __ATOMIC_ACQUIRE);
+        if (manager == nullptr) return VkCErrorManager::getInstance().getTimeStamp();
+        auto* callback = manager->timeStampCallback.load(std::memory_order_acquire);
+        return callback != nullptr ? callback() : VkCErrorManager::getDefaultTimestamp();
+    }
     static uint32_t creatorThreadId(const VkCErrorManager& manager) { return manager.creatorThreadId; }
     static VkCErrorListPool* defaultErrorList(const VkCErrorManager& manager) {
         return manager.defaultErrorList.load(std::memory_order_acquire);
