@@ -16,7 +16,6 @@ uint32_t VkCErrorManager::s_InitStatus = 0;
 
 namespace {
 
-constexpr uint64_t kDefaultTimeStamp = 0x1010;
 constexpr double kDefaultTickDuration = 8.5e-9;
 constexpr uint32_t kDefaultSendMode = 2;
 constexpr uint32_t kNoThread = 0xFFFFFFFF;
@@ -110,7 +109,7 @@ double VkCErrorManager::getTimeStampTickDuration() const {
     return timeStampTickDuration.load(std::memory_order_relaxed);
 }
 
-uint64_t VkCErrorManager::getDefaultTimestamp() { return kDefaultTimeStamp; }
+uint64_t VkCErrorManager::getDefaultTimestamp() { return VkNManager::kDefaultTimeStamp; }
 
 uint64_t VkCErrorManager::getTimeStamp() const {
     auto* callback = timeStampCallback.load(std::memory_order_acquire);

@@ -4,14 +4,15 @@
 #ifndef VKERRORHANDLING_SRC_MANAGER_MANAGERACCESS_H_
 #define VKERRORHANDLING_SRC_MANAGER_MANAGERACCESS_H_
 
-#include <cstdarg>
 #include <cstdint>
 
 #include "VkErrorHandling/VkCErrorManager.h"
-#include "list/ErrorEntry.h"
 #include "manager/MasterTable.h"
 
 namespace VkNManager {
+
+// The time stamp of messages while the host has set no time-stamp callback.
+constexpr uint64_t kDefaultTimeStamp = 0x1010;
 
 // The one detached list of the process: no entry block, 0 entries, every
 // operation a no-op. It is a message list so that it can answer for both
@@ -34,8 +35,11 @@ struct VkErrorManagerAccess {
     static uint64_t timeStamp() {
         const VkCErrorManager* manager = __atomic_load_n(&VkCErrorManager::s_pErrorManager, __ATOMIC_ACQUIRE);
         if (manager == nullptr) return VkCErrorManager::getInstance().getTimeStamp();
-        auto* callback = manager->timeStampCallback.load(std::memory_order_acquire);
-        return callback != nullptr ? callback() : VkCErrorManager::getDefaultTimestamp();
+        return timeStamp(*manager);
+    }
+    static uint64_t timeStamp(const VkCErrorManager& manager) {
+        auto* callback = manager.timeStampCallback.load(std::memory_order_acquire);
+        return callback != nullptr ? callback() : VkNManager::kDefaultTimeStamp;
     }
     static uint32_t creatorThreadId(const VkCErrorManager& manager) { return manager.creatorThreadId; }
     static VkCErrorListPool* defaultErrorList(const VkCErrorManager& manager) {
@@ -45,6 +49,20 @@ struct VkErrorManagerAccess {
     static uint32_t masterTableCapacity(const VkCErrorManager& manager) {
         const VkNManager::MasterTable* table = manager.masterErrorLists.load(std::memory_order_acquire);
         return table != nullptr ? table->capacity() : 0;
+    }
+
+    static uint32_t nodeId(const VkCErrorManager& manager) {
+        return manager.myNodeId.load(std::memory_order_relaxed);
+    }
+    static uint32_t applicationId(const VkCErrorManager& manager) {
+        return manager.applicationId.load(std::memory_order_relaxed);
+    }
+    // `sendMode`, or the manager's mode for 0.
+    static uint32_t effectiveSendMode(const VkCErrorManager& manager, uint32_t sendMode) {
+        return sendMode != 0 ? sendMode : manager.sendMode.load(std::memory_order_relaxed);
+    }
+    static auto sendCallback(const VkCErrorManager& manager) {
+        return manager.messageManagerCallback.load(std::memory_order_acquire);
     }
 
     // The steps of a send, for the exported members to share. The class is
@@ -57,13 +75,6 @@ struct VkErrorManagerAccess {
     static VkCMessageListPool* newMessageList(VkCErrorManager& manager, uint32_t applicationId,
                                               uint32_t numberOfEntries, uint32_t maxAdditionalParameters,
                                               uint32_t reserved);
-    // Records one message in a list of its own, sends it and deletes the
-    // list. `fields` needs no node id or time stamp: the manager's are used.
-    static void sendNewMessage(VkCErrorManager& manager, uint32_t sendMode, VkSMessageFields fields,
-                               va_list args);
-    // Prints and/or delivers the entries of `list` by `sendMode` (0: the
-    // manager's mode), then resets the list.
-    static void deliver(VkCErrorManager& manager, VkCErrorList& list, uint32_t sendMode);
     // Takes `list` out of the manager's bookkeeping (its own list, the
     // calling thread's master slot) and zeroes its node id.
     static void removeList(VkCErrorManager& manager, VkCErrorList& list);

@@ -7,6 +7,7 @@
 #include "list/ErrorEntry.h"
 #include "manager/ManagerAccess.h"
 #include "platform/RecursiveLock.h"
+#include "text/BlockWrite.h"
 #include "text/ListText.h"
 
 namespace {
@@ -32,6 +33,79 @@ VkSMessageFields shortFields(uint32_t messageType, uint32_t errorCode, uint32_t 
     return fields;
 }
 
+// Prints every used entry of `list` to standard output. The lock keeps the
+// lines of messages printed at the same time apart. Only the write needs
+// it: the text is composed first, on this thread alone, so concurrent
+// senders wait for one block write at most.
+//
+// Each frame still open across the write system call costs a mispredicted
+// return afterwards (the kernel refills the return predictor), several
+// nanoseconds apiece. So printing is inlined all the way into the public
+// send members, leaving only their own frame around the write; what runs
+// after the write may be ordinary calls.
+[[gnu::always_inline]] inline void printList(VkCErrorManager& manager, VkCErrorList& list) {
+    const std::string text = VkNText::composeListText(list, false);
+    void* lock = VkErrorManagerAccess::lockHandle(manager);
+    if (!text.empty() && VkNPlatform::acquireLock(lock) == 0) {
+        VkNText::writeBlockAndFlush(stdout, text.data(), text.size());
+        VkNPlatform::releaseLock(lock);
+    }
+}
+
+// Hands `list` to the host's callback when `mode` asks for it, then resets
+// the list.
+void deliverAndReset(VkCErrorManager& manager, VkCErrorList& list, uint32_t mode) {
+    auto* callback = VkErrorManagerAccess::sendCallback(manager);
+    if ((mode & kSendToCallback) != 0 && callback != nullptr) {
+        const uint32_t managerApplicationId = VkErrorManagerAccess::applicationId(manager);
+        if (managerApplicationId != 0 && list.getApplicationId() == 0)
+            list.setApplicationId(managerApplicationId);
+        callback(VkNErrorManager::MsgManSendList, &list);  // without the lock: the host may send from here
+    }
+    list.reset();
+}
+
+// Prints and/or delivers the entries of `list` by `sendMode` (0: the
+// manager's mode), then resets the list.
+void sendList(VkCErrorManager& manager, VkCErrorList& list, uint32_t sendMode) {
+    const uint32_t mode = VkErrorManagerAccess::effectiveSendMode(manager, sendMode);
+    if ((mode & kSendToStdout) != 0) printList(manager, list);
+    deliverAndReset(manager, list, mode);
+}
+
+// After the send: a list the callback made a master list leaves its slot,
+// then the list is deleted.
+void deleteSentList(VkCErrorManager& manager, VkCMessageListPool* list) {
+    VkErrorManagerAccess::removeList(manager, *list);
+    delete list;
+}
+
+// Records one message in a list of its own, sends it and deletes the list,
+// with the manager's node id and time stamp in `fields`. A fresh list per
+// message, so that concurrent sends share nothing.
+[[gnu::always_inline]] inline void sendNewMessage(VkCErrorManager& manager, uint32_t sendMode,
+                                                  VkSMessageFields& fields, va_list args) {
+    VkCMessageListPool* list = VkErrorManagerAccess::newMessageList(manager, 0, kSentListEntries,
+                                                                    kSentListParameters, kSentListReserved);
+    if (list == nullptr) return;  // the failure was already reported
+    fields.originNode = VkErrorManagerAccess::nodeId(manager);
+    fields.timeStamp = VkErrorManagerAccess::timeStamp(manager);
+    VkErrorListAccess::record(*list, fields, args);
+    const uint32_t mode = VkErrorManagerAccess::effectiveSendMode(manager, sendMode);
+    if ((mode & kSendToStdout) != 0) printList(manager, *list);
+    deliverAndReset(manager, *list, mode);
+    deleteSentList(manager, list);
+}
+
+// The short variadic forms.
+[[gnu::always_inline]] inline void sendShortMessage(VkCErrorManager& manager, uint32_t messageType,
+                                                    uint32_t errorCode, uint32_t lineNumber,
+                                                    const char* functionName, const char* formatString,
+                                                    va_list args) {
+    VkSMessageFields fields = shortFields(messageType, errorCode, lineNumber, functionName, formatString);
+    sendNewMessage(manager, 0, fields, args);
+}
+
 }  // namespace
 
 void VkCErrorManager::sendLog(uint32_t errorCode, uint32_t lineNumber, const char* functionName) {
@@ -47,15 +121,13 @@ void VkCErrorManager::sendError(uint32_t errorCode, uint32_t lineNumber, const c
     sendSimpleMessage(VkNCatalogue::kTypeError, errorCode, lineNumber, functionName);
 }
 
-// The variadic forms go straight to the shared send step; see
-// VkErrorManagerAccess for why they don't pass through sendSimpleMessage.
+// The variadic forms go straight to the shared send step rather than
+// through sendSimpleMessage: see printList for why.
 void VkCErrorManager::sendLog(uint32_t errorCode, uint32_t lineNumber, const char* functionName,
                               const char* formatString, ...) {
     va_list args;
     va_start(args, formatString);
-    VkErrorManagerAccess::sendNewMessage(
-        *this, 0, shortFields(VkNCatalogue::kTypeLog, errorCode, lineNumber, functionName, formatString),
-        args);
+    sendShortMessage(*this, VkNCatalogue::kTypeLog, errorCode, lineNumber, functionName, formatString, args);
     va_end(args);
 }
 
@@ -63,9 +135,7 @@ void VkCErrorManager::sendInfo(uint32_t errorCode, uint32_t lineNumber, const ch
                                const char* formatString, ...) {
     va_list args;
     va_start(args, formatString);
-    VkErrorManagerAccess::sendNewMessage(
-        *this, 0, shortFields(VkNCatalogue::kTypeInfo, errorCode, lineNumber, functionName, formatString),
-        args);
+    sendShortMessage(*this, VkNCatalogue::kTypeInfo, errorCode, lineNumber, functionName, formatString, args);
     va_end(args);
 }
 
@@ -73,9 +143,8 @@ void VkCErrorManager::sendWarning(uint32_t errorCode, uint32_t lineNumber, const
                                   const char* formatString, ...) {
     va_list args;
     va_start(args, formatString);
-    VkErrorManagerAccess::sendNewMessage(
-        *this, 0, shortFields(VkNCatalogue::kTypeWarning, errorCode, lineNumber, functionName, formatString),
-        args);
+    sendShortMessage(*this, VkNCatalogue::kTypeWarning, errorCode, lineNumber, functionName, formatString,
+                     args);
     va_end(args);
 }
 
@@ -83,9 +152,8 @@ void VkCErrorManager::sendError(uint32_t errorCode, uint32_t lineNumber, const c
                                 const char* formatString, ...) {
     va_list args;
     va_start(args, formatString);
-    VkErrorManagerAccess::sendNewMessage(
-        *this, 0, shortFields(VkNCatalogue::kTypeError, errorCode, lineNumber, functionName, formatString),
-        args);
+    sendShortMessage(*this, VkNCatalogue::kTypeError, errorCode, lineNumber, functionName, formatString,
+                     args);
     va_end(args);
 }
 
@@ -97,8 +165,7 @@ void VkCErrorManager::sendSimpleMessage(uint32_t messageType, uint32_t errorCode
 
 void VkCErrorManager::sendSimpleMessage(uint32_t messageType, uint32_t errorCode, uint32_t lineNumber,
                                         const char* functionName, const char* formatString, va_list args) {
-    VkErrorManagerAccess::sendNewMessage(
-        *this, 0, shortFields(messageType, errorCode, lineNumber, functionName, formatString), args);
+    sendShortMessage(*this, messageType, errorCode, lineNumber, functionName, formatString, args);
 }
 
 void VkCErrorManager::sendMessage(uint32_t sendMode, uint32_t displayMode, uint32_t messageType,
@@ -126,58 +193,20 @@ void VkCErrorManager::setMessage(uint32_t sendMode, uint32_t displayMode, uint32
                                  uint32_t errorCode, uint32_t lineNumber, const char* functionName,
                                  const char* formatString, va_list args, uint32_t mainModuleNumber,
                                  uint32_t subModuleNumber, const char* messageTemplate) {
-    const VkSMessageFields fields{
-        messageType, displayMode, mainModuleNumber, subModuleNumber, messageTemplate, errorCode, lineNumber,
-        0,           0,           functionName,     formatString};
-    VkErrorManagerAccess::sendNewMessage(*this, sendMode, fields, args);
-}
-
-void VkErrorManagerAccess::sendNewMessage(VkCErrorManager& manager, uint32_t sendMode,
-                                          VkSMessageFields fields, va_list args) {
-    // A fresh list per message, so that concurrent sends share nothing.
-    VkCMessageListPool* list =
-        newMessageList(manager, 0, kSentListEntries, kSentListParameters, kSentListReserved);
-    if (list == nullptr) return;  // the failure was already reported
-    fields.originNode = manager.myNodeId.load(std::memory_order_relaxed);
-    auto* timeStampCallback = manager.timeStampCallback.load(std::memory_order_acquire);
-    fields.timeStamp =
-        timeStampCallback != nullptr ? timeStampCallback() : VkCErrorManager::getDefaultTimestamp();
-    VkErrorListAccess::record(*list, fields, args);
-    deliver(manager, *list, sendMode);
-    removeList(manager, *list);
-    delete list;
+    VkSMessageFields fields = shortFields(messageType, errorCode, lineNumber, functionName, formatString);
+    fields.displayMode = displayMode;
+    fields.mainModuleNumber = mainModuleNumber;
+    fields.subModuleNumber = subModuleNumber;
+    fields.messageTemplate = messageTemplate;
+    sendNewMessage(*this, sendMode, fields, args);
 }
 
 void VkCErrorManager::sendErrorList(VkCErrorListPool& list, uint32_t sendMode) {
-    if (list.getNumberOfUsedEntries() != 0) VkErrorManagerAccess::deliver(*this, list, sendMode);
+    if (list.getNumberOfUsedEntries() != 0) sendList(*this, list, sendMode);
 }
 
 void VkCErrorManager::sendMessageList(VkCMessageListPool& list, uint32_t sendMode) {
     sendErrorList(list, sendMode);
 }
 
-void VkCErrorManager::send(VkCErrorList& list, uint32_t sendMode) {
-    VkErrorManagerAccess::deliver(*this, list, sendMode);
-}
-
-void VkErrorManagerAccess::deliver(VkCErrorManager& manager, VkCErrorList& list, uint32_t sendMode) {
-    const uint32_t mode = sendMode != 0 ? sendMode : manager.sendMode.load(std::memory_order_relaxed);
-    // The lock keeps the lines of messages printed at the same time apart.
-    // Only the write needs it: the text is composed first, on this thread
-    // alone, so concurrent senders wait for one block write at most.
-    if ((mode & kSendToStdout) != 0) {
-        const std::string text = VkNText::composeListText(list, false);
-        if (!text.empty() && VkNPlatform::acquireLock(manager.mutexHandle) == 0) {
-            VkNText::writeListText(stdout, text);
-            VkNPlatform::releaseLock(manager.mutexHandle);
-        }
-    }
-    auto* callback = manager.messageManagerCallback.load(std::memory_order_acquire);
-    if ((mode & kSendToCallback) != 0 && callback != nullptr) {
-        const uint32_t managerApplicationId = manager.applicationId.load(std::memory_order_relaxed);
-        if (managerApplicationId != 0 && list.getApplicationId() == 0)
-            list.setApplicationId(managerApplicationId);
-        callback(VkNErrorManager::MsgManSendList, &list);  // without the lock: the host may send from here
-    }
-    list.reset();
-}
+void VkCErrorManager::send(VkCErrorList& list, uint32_t sendMode) { sendList(*this, list, sendMode); }

@@ -6,6 +6,7 @@
 #define VKERRORHANDLING_SRC_TEXT_BLOCKWRITE_H_
 
 #include <cstddef>
+#include <cstdio>
 
 namespace VkNText {
 
@@ -23,6 +24,14 @@ size_t writeBlock(const char* data, size_t size, Writer&& write) {
         taken += written < size - taken ? written : size - taken;
     }
     return taken;
+}
+
+// writeBlock to `stream`, then a flush. Inline, so that a caller printing
+// a message adds no frame of its own around the write system call.
+inline void writeBlockAndFlush(FILE* stream, const char* data, size_t size) {
+    writeBlock(data, size,
+               [stream](const char* part, size_t count) { return std::fwrite(part, 1, count, stream); });
+    std::fflush(stream);
 }
 
 }  // namespace VkNText

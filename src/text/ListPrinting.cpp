@@ -58,9 +58,7 @@ std::string composeListText(VkCErrorList& list, bool tabbed) {
 }
 
 void writeListText(FILE* stream, const std::string& text) {
-    writeBlock(text.data(), text.size(),
-               [stream](const char* data, size_t count) { return std::fwrite(data, 1, count, stream); });
-    std::fflush(stream);
+    writeBlockAndFlush(stream, text.data(), text.size());
 }
 
 }  // namespace VkNText
