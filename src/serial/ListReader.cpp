@@ -71,6 +71,7 @@ int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
     // every block has been read, and blocks take at least 8 bytes each.
     int64_t stored = messageCount;
     const double stampFactor = VkNSerial::receiveStampFactor();
+    VkNSerial::FormatPlans plans;
     for (uint32_t i = 0; i < messageCount; ++i) {
         ByteReader blockStart = reader;
         uint32_t blockIdentifier = 0;
@@ -93,7 +94,7 @@ int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
         int32_t result = 0;
         if (numberOfUsedEntries < numberOfEntries) {
             ByteReader blockReader(block, messageSize);
-            result = VkNSerial::readMessage(*this, numberOfUsedEntries, blockReader, 0, stampFactor);
+            result = VkNSerial::readMessage(*this, numberOfUsedEntries, blockReader, 0, stampFactor, &plans);
             if (result == 0) ++numberOfUsedEntries;
         } else {
             --stored;  // dropped silently; a full list only counts

@@ -55,9 +55,11 @@ struct Sections {
     uint32_t stringCount = 0;
     uint32_t integerCount = 0;
     uint32_t wideCount = 0;
-    Bytes strings[kMaxAdditionalParameters] = {};
-    int32_t integers[kMaxAdditionalParameters] = {};
-    uint64_t wides[kMaxAdditionalParameters] = {};
+    // Only the first min(count, kMaxAdditionalParameters) of each are set,
+    // and only those are read.
+    Bytes strings[kMaxAdditionalParameters];
+    int32_t integers[kMaxAdditionalParameters];
+    uint64_t wides[kMaxAdditionalParameters];
 };
 
 bool isConversionLetter(char c) {
@@ -83,17 +85,68 @@ bool isConversionLetter(char c) {
 
 bool isIntegerLetter(char c) { return c == 'i' || c == 'd' || c == 'u' || c == 'x' || c == 'X' || c == 'o'; }
 
+bool hasWidePrefix(const char* format, size_t letterPos) {
+    if (format[letterPos - 1] == 'z') return true;
+    return letterPos >= 2 && format[letterPos - 1] == 'l' && format[letterPos - 2] == 'l';
+}
+
+}  // namespace
+
+// The format walk, as recording types values: "ll" or "z" before an integer
+// letter and "p" mean 64 bits. After kMaxAdditionalParameters conversions no
+// further value could be stored, so the walk ends there.
+FormatPlan planFormat(const char* format) {
+    FormatPlan plan;
+    plan.count = 0;
+    const size_t length = std::strlen(format);
+    for (size_t pos = 0; pos < length && plan.count < kMaxAdditionalParameters; ++pos) {
+        const char next = format[pos + 1];
+        if (format[pos] != '%' || next == '%' || next == ' ' || next == '\0') continue;
+        ++pos;
+        while (pos < length && !isConversionLetter(format[pos])) ++pos;
+        if (pos >= length) break;
+        const char letter = format[pos];
+        FormatPlan::Kind kind = FormatPlan::kDouble;
+        if (letter == 's') {
+            kind = FormatPlan::kString;
+        } else if (letter == 'p' || (isIntegerLetter(letter) && hasWidePrefix(format, pos))) {
+            kind = FormatPlan::kWideInteger;
+        } else if (isIntegerLetter(letter)) {
+            kind = FormatPlan::kInteger;
+        }
+        plan.kinds[plan.count++] = kind;
+    }
+    return plan;
+}
+
+const FormatPlan& FormatPlans::planFor(const unsigned char* bytes, uint32_t length, const char* format) {
+    const bool same =
+        valid_ && length == lastLength_ && (length == 0 || std::memcmp(bytes, lastBytes_, length) == 0);
+    if (!same) {
+        last_ = planFormat(format);
+        lastBytes_ = bytes;
+        lastLength_ = length;
+        valid_ = true;
+    }
+    return last_;
+}
+
+namespace {
+
 // Reads one block into one entry. Short-lived, on the stack of a reader call.
 class MessageBlockReader {
   public:
     MessageBlockReader(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase,
-                       double stampFactor)
+                       double stampFactor, FormatPlans* plans)
         : maxParameters_(list.getMaxAdditionalParameters(index)),
           entry_(*VkErrorListAccess::entryForWrite(list, index)),
           reader_(reader),
           reportBase_(reportBase),
           stampFactor_(stampFactor),
-          format_(nullptr) {}
+          plans_(plans),
+          format_(nullptr),
+          formatBytes_(nullptr),
+          formatLength_(0) {}
 
     int32_t read() {
         uint32_t messageSize = 0;
@@ -104,7 +157,7 @@ class MessageBlockReader {
         VkNList::releaseParameters(entry_);
         Sections sections;
         if (!readSections(sections)) return -1;
-        if (format_ != nullptr) walkFormat(format_, sections);
+        if (format_ != nullptr) takeParameters(sections);
         const uint64_t consumed = reader_.offset() - blockStart;
         if (consumed != messageSize) {
             report(VkNCatalogue::kCodeMessageRemainingBytes, __LINE__, "%08X%d%d", reportOffset(),
@@ -190,6 +243,8 @@ class MessageBlockReader {
                 case 0:
                     VkErrorListAccess::saveString(entry_.formatString, text.c_str());
                     format_ = entry_.formatString != nullptr ? entry_.formatString : "";
+                    formatBytes_ = bytes;
+                    formatLength_ = length;
                     break;
                 case 1:
                     VkErrorListAccess::saveString(entry_.functionName, text.c_str());
@@ -233,56 +288,54 @@ class MessageBlockReader {
     }
 
     // Takes the sections' values in the order and with the types the format
-    // string gives them, as recording typed them: "ll" or "z" before an
-    // integer letter and "p" mean 64 bits. A section that runs out yields
-    // 0, "" or 0.0. After kMaxAdditionalParameters conversions no further
-    // value could be stored, so the walk ends there.
-    void walkFormat(const char* format, const Sections& sections) {
-        const size_t length = std::strlen(format);
+    // string gives them (see FormatPlan). A section that runs out yields 0,
+    // "" or 0.0.
+    void takeParameters(const Sections& sections) {
+        FormatPlan ownPlan;
+        const FormatPlan* plan = &ownPlan;
+        if (plans_ != nullptr) {
+            plan = &plans_->planFor(formatBytes_, formatLength_, format_);
+        } else {
+            ownPlan = planFormat(format_);
+        }
         uint32_t nextString = 0;
         uint32_t nextInteger = 0;
         uint32_t nextWide = 0;
-        uint32_t taken = 0;
-        for (size_t pos = 0; pos < length && taken < kMaxAdditionalParameters; ++pos) {
-            const char next = format[pos + 1];
-            if (format[pos] != '%' || next == '%' || next == ' ' || next == '\0') continue;
-            ++pos;
-            while (pos < length && !isConversionLetter(format[pos])) ++pos;
-            if (pos >= length) break;
-            ++taken;
-            const char letter = format[pos];
-            const bool wideInteger = letter == 'p' || (isIntegerLetter(letter) && hasWidePrefix(format, pos));
-            if (letter == 's') {
-                if (nextString < sections.stringCount) {
-                    const Sections::Bytes& bytes = sections.strings[nextString];
-                    const ReceivedText text(bytes.data, bytes.length);
-                    VkNList::appendString(entry_, maxParameters_, text.c_str());
-                } else {
-                    VkNList::appendString(entry_, maxParameters_, "");
+        for (uint32_t i = 0; i < plan->count; ++i) {
+            switch (plan->kinds[i]) {
+                case FormatPlan::kString:
+                    if (nextString < sections.stringCount) {
+                        const Sections::Bytes& bytes = sections.strings[nextString];
+                        const ReceivedText text(bytes.data, bytes.length);
+                        VkNList::appendString(entry_, maxParameters_, text.c_str());
+                    } else {
+                        VkNList::appendString(entry_, maxParameters_, "");
+                    }
+                    ++nextString;
+                    break;
+                case FormatPlan::kWideInteger: {
+                    const uint64_t bits = nextWide < sections.wideCount ? sections.wides[nextWide] : 0;
+                    VkNList::appendInt64(entry_, maxParameters_, static_cast<int64_t>(bits));
+                    ++nextWide;
+                    break;
                 }
-                ++nextString;
-            } else if (wideInteger) {
-                const uint64_t bits = nextWide < sections.wideCount ? sections.wides[nextWide] : 0;
-                VkNList::appendInt64(entry_, maxParameters_, static_cast<int64_t>(bits));
-                ++nextWide;
-            } else if (isIntegerLetter(letter)) {
-                const int32_t value =
-                    nextInteger < sections.integerCount ? sections.integers[nextInteger] : 0;
-                VkNList::appendInt32(entry_, maxParameters_, value);
-                ++nextInteger;
-            } else {
-                double value = 0.0;
-                if (nextWide < sections.wideCount)
-                    std::memcpy(&value, &sections.wides[nextWide], sizeof value);
-                VkNList::appendDouble(entry_, maxParameters_, value);
-                ++nextWide;
+                case FormatPlan::kInteger: {
+                    const int32_t value =
+                        nextInteger < sections.integerCount ? sections.integers[nextInteger] : 0;
+                    VkNList::appendInt32(entry_, maxParameters_, value);
+                    ++nextInteger;
+                    break;
+                }
+                default: {
+                    double value = 0.0;
+                    if (nextWide < sections.wideCount)
+                        std::memcpy(&value, &sections.wides[nextWide], sizeof value);
+                    VkNList::appendDouble(entry_, maxParameters_, value);
+                    ++nextWide;
+                    break;
+                }
             }
         }
-    }
-
-    static bool hasWidePrefix(const char* format, size_t letterPos) {
-        if (format[letterPos - 1] == 'z') return true;
-        return letterPos >= 2 && format[letterPos - 1] == 'l' && format[letterPos - 2] == 'l';
     }
 
     // The entry is written directly, with the list's own string and
@@ -292,8 +345,13 @@ class MessageBlockReader {
     ByteReader& reader_;
     const uint32_t reportBase_;
     const double stampFactor_;
-    // The received format string as stored in the entry; null until read.
+    // Plans of the formats already seen in this image; null for none.
+    FormatPlans* const plans_;
+    // The received format string as stored in the entry, and its bytes in
+    // the image; null until read.
     const char* format_;
+    const unsigned char* formatBytes_;
+    uint32_t formatLength_;
 };
 
 }  // namespace
@@ -317,9 +375,9 @@ double receiveStampFactor() {
 }
 
 int32_t readMessage(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase,
-                    double stampFactor) {
+                    double stampFactor, FormatPlans* plans) {
     if (VkErrorListAccess::entryAt(list, index) == nullptr) return -1;
-    MessageBlockReader blockReader(list, index, reader, reportBase, stampFactor);
+    MessageBlockReader blockReader(list, index, reader, reportBase, stampFactor, plans);
     return blockReader.read();
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "VkErrorHandling/VkCErrorList.h"
+#include "list/ErrorEntry.h"
 #include "serial/ByteReader.h"
 
 namespace VkNSerial {
@@ -23,12 +24,39 @@ ByteReader payloadReader(const unsigned char* data, uint32_t length);
 // manager's tick duration; read once per image.
 double receiveStampFactor();
 
+// How a format string takes values from a block's parameter sections: the
+// kind of each conversion, in order, at most kMaxAdditionalParameters.
+struct FormatPlan {
+    enum Kind : uint8_t { kString, kInteger, kWideInteger, kDouble };
+    Kind kinds[kMaxAdditionalParameters];
+    uint32_t count;
+};
+
+FormatPlan planFormat(const char* format);
+
+// The plan of the last format string read from one image. The blocks of a
+// list mostly share their format, so a block whose format bytes equal the
+// last block's takes its plan unwalked. Points into the image: lives no
+// longer than one read of it. Not thread-safe.
+class FormatPlans {
+  public:
+    // The plan of `format`, received as `length` bytes at `bytes`.
+    const FormatPlan& planFor(const unsigned char* bytes, uint32_t length, const char* format);
+
+  private:
+    bool valid_ = false;
+    const unsigned char* lastBytes_ = nullptr;
+    uint32_t lastLength_ = 0;
+    FormatPlan last_;
+};
+
 // Reads one message block (skipping foreign blocks before it) from `reader`
 // into entry `index` of `list` (-1 when it fails the index rule). Reports name
 // positions as `reportBase` + bytes read. 0 on success, -1 on failure; the
 // reader stops where reading stopped.
+// `plans`, when given, is shared by the blocks of one image.
 int32_t readMessage(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase,
-                    double stampFactor);
+                    double stampFactor, FormatPlans* plans = nullptr);
 
 }  // namespace VkNSerial
 

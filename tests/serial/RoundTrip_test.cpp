@@ -13,6 +13,7 @@
 
 #include "VkErrorHandling/VkCErrorList.h"
 #include "VkErrorHandling/VkCErrorManager.h"
+#include "catalogue/MessageCodes.h"
 #include "serial/SerialTestSupport.h"
 
 namespace {
@@ -158,6 +159,44 @@ TEST_F(RoundTrip, RandomListsReadBackIntoEqualEntries) {
         }
     }
     manager.setTimeStampTickDuration(savedTick);
+    EXPECT_EQ(reports.getErrorCount(), 0u);
+}
+
+// Writers and readers carry what one block learnt over to the next (the
+// catalogue text of a code, the plan of a format), so runs that repeat and
+// then change a code or a format, at equal lengths too, must read back
+// exactly; and the one-pass write into caller memory must give the image of
+// the owned write, or fail as a whole when the memory is short.
+TEST_F(RoundTrip, RunsOfOneCodeOrFormatAndCallerMemoryGiveTheSameImage) {
+    using VkNCatalogue::kCodeListIdentifier;
+    using VkNCatalogue::kCodeListVersion;
+    VkCMessageListPool sent(8, 5, 0, 5, nullptr);
+    sent.setError(kCodeListVersion, 1, "f", "%d%s", 1, "one");
+    sent.setError(kCodeListVersion, 2, "f", "%d%s", 2, "two");
+    sent.setError(kCodeListIdentifier, 3, "f", "%s%d", "three", 3);
+    sent.setError(kCodeListIdentifier, 4, "f", "%s%d", "four", 4);
+    sent.setError(kCodeListVersion, 5, "f", "%f%d", 5.5, 5);
+    sent.setError(kCodeListVersion, 6, "f", "%lld", 6ll);
+    const Bytes image = listImage(sent);
+    ASSERT_FALSE(image.empty());
+
+    VkCErrorList received(8, 5, 0, 0, nullptr);
+    ASSERT_EQ(readList(received, image), 6);
+    for (uint32_t i = 0; i < 6; ++i) {
+        expectSameEntry(sent, i, received, i);
+        EXPECT_STREQ(received.getMessageTemplate(i), sent.getMessageTemplate(i));
+    }
+
+    std::vector<char> memory(image.size() + 8, '\x5A');
+    uint32_t size = 0;
+    ASSERT_EQ(sent.serialize(memory.data(), static_cast<uint32_t>(image.size()), size), memory.data());
+    EXPECT_EQ(Bytes(memory.begin(), memory.begin() + size), image);
+    EXPECT_EQ(memory[image.size()], '\x5A');
+    for (uint32_t shorter = 0; shorter < image.size(); ++shorter) {
+        size = 1;
+        EXPECT_EQ(sent.serialize(memory.data(), shorter, size), nullptr);
+        EXPECT_EQ(size, 0u);
+    }
     EXPECT_EQ(reports.getErrorCount(), 0u);
 }
 
