@@ -61,6 +61,16 @@ class ByteReader {
         return true;
     }
 
+    // Hands out the next `length` bytes in place, taken as a run of reads of
+    // which the last starts `lastStart` bytes in: each must be allowed to
+    // start. Lets a caller check a run of fixed fields once.
+    bool takeRun(uint64_t length, uint64_t lastStart, const unsigned char*& bytes) {
+        if (!(mayRead(length) && lastStart <= startRoom())) return false;
+        bytes = cursor_;
+        cursor_ += length;
+        return true;
+    }
+
     // Moves the position forward by `length` bytes without reading them.
     bool skip(uint64_t length) {
         if (length > remaining()) return false;

@@ -1,7 +1,7 @@
 #include "serial/MessageReader.h"
 
 #include <cstring>
-#include <string>
+#include <memory>
 
 #include "VkErrorHandling/VkCErrorManager.h"
 #include "VkErrorHandling/VkCObjectBuffer.h"
@@ -30,8 +30,10 @@ class ReceivedText {
         } else if (bytes[length - 1] == '\0') {
             text_ = reinterpret_cast<const char*>(bytes);
         } else {
-            copy_.assign(reinterpret_cast<const char*>(bytes), length - 1);
-            text_ = copy_.c_str();
+            copy_.reset(new char[length]);
+            std::memcpy(copy_.get(), bytes, length - 1);
+            copy_[length - 1] = '\0';
+            text_ = copy_.get();
         }
     }
     ReceivedText(const ReceivedText&) = delete;
@@ -40,7 +42,8 @@ class ReceivedText {
     const char* c_str() const { return text_; }
 
   private:
-    std::string copy_;
+    // Held only for a string without its NUL: most need no copy.
+    std::unique_ptr<char[]> copy_;
     const char* text_;
 };
 
@@ -199,6 +202,41 @@ class MessageBlockReader {
             return false;
         }
         uint32_t headerBytes = 0;
+        if (!readFixedHeader(headerBytes)) return false;
+        // Newer senders may add header fields behind the known ones; they
+        // are stepped over as single-byte reads.
+        if (headerBytes > kMessageHeaderBytes) {
+            const unsigned char* extra = nullptr;
+            return reader_.takeEach(headerBytes - kMessageHeaderBytes, 1, extra);
+        }
+        if (headerBytes < kMessageHeaderBytes) {
+            report(VkNCatalogue::kCodeMessageHeaderBytes, __LINE__, "%08X%d%d", reportOffset(),
+                   static_cast<int32_t>(headerBytes), static_cast<int32_t>(kMessageHeaderBytes));
+            return false;
+        }
+        return true;
+    }
+
+    // The header fields behind the version. When all of them are there they
+    // are checked as one run; otherwise they are read one by one, so that the
+    // entry takes the fields that arrived, as before a short read.
+    bool readFixedHeader(uint32_t& headerBytes) {
+        constexpr uint32_t kLength = kMessageHeaderBytes;  // header bytes to string bytes
+        const unsigned char* at = nullptr;
+        if (reader_.takeRun(kLength, kLength - 4, at)) {
+            headerBytes = loadBig32(at);
+            entry_.originNode = loadBig32(at + 4);
+            entry_.messageType = loadBig32(at + 8);
+            entry_.lineNumber = loadBig32(at + 12);
+            entry_.timeStamp = scaleStamp(loadBig64(at + 16), stampFactor_);
+            entry_.errorCode = loadBig32(at + 24);
+            entry_.displayMode = loadBig32(at + 28);
+            entry_.mainModuleNumber = loadBig32(at + 32);
+            entry_.subModuleNumber = loadBig32(at + 36);
+            // at + 40 and at + 44: the sender's parameter limit and the
+            // string bytes, neither needed here.
+            return true;
+        }
         uint64_t wireStamp = 0;
         uint32_t ignored = 0;
         if (!reader_.readU32(headerBytes) || !reader_.readU32(entry_.originNode) ||
@@ -211,17 +249,6 @@ class MessageBlockReader {
             !reader_.readU32(entry_.mainModuleNumber) || !reader_.readU32(entry_.subModuleNumber) ||
             !reader_.readU32(ignored) /* the sender's parameter limit */ ||
             !reader_.readU32(ignored) /* the string bytes */) {
-            return false;
-        }
-        // Newer senders may add header fields behind the known ones; they
-        // are stepped over as single-byte reads.
-        if (headerBytes > kMessageHeaderBytes) {
-            const unsigned char* extra = nullptr;
-            return reader_.takeEach(headerBytes - kMessageHeaderBytes, 1, extra);
-        }
-        if (headerBytes < kMessageHeaderBytes) {
-            report(VkNCatalogue::kCodeMessageHeaderBytes, __LINE__, "%08X%d%d", reportOffset(),
-                   static_cast<int32_t>(headerBytes), static_cast<int32_t>(kMessageHeaderBytes));
             return false;
         }
         return true;
