@@ -52,9 +52,8 @@ VkSMessageFields shortFields(uint32_t messageType, uint32_t errorCode, uint32_t 
     }
 }
 
-// Hands `list` to the host's callback when `mode` asks for it, then resets
-// the list.
-void deliverAndReset(VkCErrorManager& manager, VkCErrorList& list, uint32_t mode) {
+// Hands `list` to the host's callback when `mode` asks for it.
+void deliverToCallback(VkCErrorManager& manager, VkCErrorList& list, uint32_t mode) {
     auto* callback = VkErrorManagerAccess::sendCallback(manager);
     if ((mode & kSendToCallback) != 0 && callback != nullptr) {
         const uint32_t managerApplicationId = VkErrorManagerAccess::applicationId(manager);
@@ -62,7 +61,6 @@ void deliverAndReset(VkCErrorManager& manager, VkCErrorList& list, uint32_t mode
             list.setApplicationId(managerApplicationId);
         callback(VkNErrorManager::MsgManSendList, &list);  // without the lock: the host may send from here
     }
-    list.reset();
 }
 
 // Prints and/or delivers the entries of `list` by `sendMode` (0: the
@@ -70,13 +68,16 @@ void deliverAndReset(VkCErrorManager& manager, VkCErrorList& list, uint32_t mode
 void sendList(VkCErrorManager& manager, VkCErrorList& list, uint32_t sendMode) {
     const uint32_t mode = VkErrorManagerAccess::effectiveSendMode(manager, sendMode);
     if ((mode & kSendToStdout) != 0) printList(manager, list);
-    deliverAndReset(manager, list, mode);
+    deliverToCallback(manager, list, mode);
+    list.reset();
 }
 
-// After the send: a list the callback made a master list leaves its slot,
-// then the list is deleted.
+// After the send. Deleting releases the entries, so the list needs no reset
+// first, and it needs the manager's bookkeeping only if the callback made it
+// a master list: no one else ever saw it.
 void deleteSentList(VkCErrorManager& manager, VkCMessageListPool* list) {
-    VkErrorManagerAccess::removeList(manager, *list);
+    if (VkErrorListAccess::masterSlotCount(*list).load(std::memory_order_acquire) != 0)
+        VkErrorManagerAccess::removeList(manager, *list);
     delete list;
 }
 
@@ -93,7 +94,7 @@ void deleteSentList(VkCErrorManager& manager, VkCMessageListPool* list) {
     VkErrorListAccess::record(*list, fields, args);
     const uint32_t mode = VkErrorManagerAccess::effectiveSendMode(manager, sendMode);
     if ((mode & kSendToStdout) != 0) printList(manager, *list);
-    deliverAndReset(manager, *list, mode);
+    deliverToCallback(manager, *list, mode);
     deleteSentList(manager, list);
 }
 
