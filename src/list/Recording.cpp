@@ -129,10 +129,8 @@ void VkCErrorList::setMessage(uint32_t messageType, uint32_t displayMode, uint32
                               uint32_t subModuleNumber, const char* messageTemplate, uint32_t errorCode,
                               uint32_t lineNumber, uint32_t originNode, uint64_t timeStamp,
                               const char* functionName, const char* formatString, va_list args) {
-    const VkSMessageFields fields{messageType,     displayMode,  mainModuleNumber, subModuleNumber,
-                                  messageTemplate, errorCode,    lineNumber,       originNode,
-                                  timeStamp,       functionName, formatString};
-    VkErrorListAccess::record(*this, fields, args);
+    setMessageInt(messageType, displayMode, mainModuleNumber, subModuleNumber, messageTemplate, errorCode,
+                  lineNumber, originNode, timeStamp, functionName, formatString, args);
 }
 
 void VkCErrorList::setMessage(uint32_t messageType, uint32_t displayMode, uint32_t mainModuleNumber,
@@ -141,10 +139,8 @@ void VkCErrorList::setMessage(uint32_t messageType, uint32_t displayMode, uint32
                               const char* functionName, const char* formatString, ...) {
     va_list args;
     va_start(args, formatString);
-    const VkSMessageFields fields{messageType,     displayMode,  mainModuleNumber, subModuleNumber,
-                                  messageTemplate, errorCode,    lineNumber,       originNode,
-                                  timeStamp,       functionName, formatString};
-    VkErrorListAccess::record(*this, fields, args);
+    setMessageInt(messageType, displayMode, mainModuleNumber, subModuleNumber, messageTemplate, errorCode,
+                  lineNumber, originNode, timeStamp, functionName, formatString, args);
     va_end(args);
 }
 
