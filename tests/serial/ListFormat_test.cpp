@@ -117,13 +117,7 @@ TEST_F(ListFormat, LongerListHeadersAreSkipped) {
 }
 
 TEST_F(ListFormat, MalformedImagesAreReported) {
-    const struct {
-        const char* name;
-        void (*damage)(Bytes& image);
-        uint32_t code;
-        const char* formatString;
-        std::string text;
-    } rows[] = {
+    const DamageRow rows[] = {
         {"list identifier", [](Bytes& image) { putWord(image, 4, 0x00102001); },
          VkNCatalogue::kCodeListIdentifier, "%08X%08X",
          "Cannot deserialize buffer. Identifier mismatch (expected 00102000, actual 00102001)."},
@@ -159,11 +153,8 @@ TEST_F(ListFormat, MalformedImagesAreReported) {
         VkCErrorList received(2, 5, 0, 0, nullptr);
         EXPECT_EQ(readList(received, image), -1);
         const bool fromMessageReader = row.code >= VkNCatalogue::kCodeMessageVersion;
-        EXPECT_EQ(takeReports(),
-                  (std::vector<std::vector<std::string>>{
-                      {std::to_string(row.code),
-                       fromMessageReader ? "VkCErrorList::deSerializeMessage" : "VkCErrorList::deSerialize",
-                       row.formatString, kSupport + row.text}}));
+        expectOnlyReport(
+            row, fromMessageReader ? "VkCErrorList::deSerializeMessage" : "VkCErrorList::deSerialize");
     }
 }
 

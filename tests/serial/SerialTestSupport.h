@@ -74,6 +74,15 @@ inline int32_t readList(VkCErrorList& list, const Bytes& image) {
     return list.deSerialize(image.data(), static_cast<uint32_t>(image.size()));
 }
 
+// One way to damage a valid image, and the one report the reader must make.
+struct DamageRow {
+    const char* name;
+    void (*damage)(Bytes& image);
+    uint32_t code;
+    const char* formatString;
+    std::string text;  // the rendered text without the common kSupport prefix
+};
+
 // Installs a fresh master error list for the calling thread, so each test
 // sees exactly the reports it caused.
 class ReportCapture : public ::testing::Test {
@@ -90,6 +99,13 @@ class ReportCapture : public ::testing::Test {
         }
         reports.reset();
         return taken;
+    }
+
+    // Exactly one report was made: the one `row` expects, from `function`.
+    void expectOnlyReport(const DamageRow& row, const char* function) {
+        EXPECT_EQ(takeReports(),
+                  (std::vector<std::vector<std::string>>{
+                      {std::to_string(row.code), function, row.formatString, kSupport + row.text}}));
     }
 
     VkCErrorListPool reports{50, 5, 0, 0, nullptr};
