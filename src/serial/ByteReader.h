@@ -2,8 +2,9 @@
 //
 // Every read checks the bytes left before it touches them, so a hostile
 // length can neither read outside the input nor make the caller allocate or
-// loop beyond it. A failed read moves nothing. Borrows the bytes; not
-// thread-safe.
+// loop beyond it. A failed read moves nothing, except that takeEach, like
+// the single reads it stands for, stops behind the last element it could
+// take. Borrows the bytes; not thread-safe.
 #ifndef VKERRORHANDLING_SRC_SERIAL_BYTEREADER_H_
 #define VKERRORHANDLING_SRC_SERIAL_BYTEREADER_H_
 
@@ -52,10 +53,14 @@ class ByteReader {
         return true;
     }
 
-    // Hands out `count` elements of `width` bytes in place, taken as that
-    // many reads: each of them must be allowed to start.
+    // Hands out `count` elements of `width` (> 0) bytes in place, taken as
+    // that many reads: each of them must be allowed to start. When one of
+    // them fails, the position stays behind the elements before it.
     bool takeEach(uint64_t count, uint64_t width, const unsigned char*& bytes) {
-        if (count != 0 && !(mayRead(count * width) && (count - 1) * width <= startRoom())) return false;
+        if (count != 0 && !(mayRead(count * width) && (count - 1) * width <= startRoom())) {
+            cursor_ += readableElements(width) * width;
+            return false;
+        }
         bytes = cursor_;
         cursor_ += count * width;
         return true;
@@ -81,6 +86,13 @@ class ByteReader {
   private:
     bool mayRead(uint64_t length) const { return cursor_ <= startLimit_ && length <= remaining(); }
     size_t startRoom() const { return static_cast<size_t>(startLimit_ - cursor_); }
+    // How many reads of `width` bytes in a row would succeed from here.
+    size_t readableElements(uint64_t width) const {
+        if (cursor_ > startLimit_) return 0;
+        const uint64_t started = startRoom() / width + 1;
+        const uint64_t fitting = remaining() / width;
+        return static_cast<size_t>(started < fitting ? started : fitting);
+    }
 
     const unsigned char* begin_;
     const unsigned char* cursor_;

@@ -160,6 +160,13 @@ TEST_F(MessageFormat, ForeignBlocksBeforeTheMessageAreSkipped) {
     VkCObjectBuffer buffer(image.data(), static_cast<uint32_t>(image.size()));
     ASSERT_EQ(received.deSerializeMessage(1, buffer), 0);
     EXPECT_EQ(buffer.getReadOffset(), image.size() - 4);
+    // A section cut short leaves it behind the last value read: five integers
+    // announced, three fit.
+    Bytes cut = kExampleImage;
+    putWord(cut, 0x62, 5);
+    VkCObjectBuffer cutBuffer(cut.data(), static_cast<uint32_t>(cut.size()));
+    EXPECT_EQ(received.deSerializeMessage(1, cutBuffer), -1);
+    EXPECT_EQ(cutBuffer.getReadOffset(), cut.size() - 4);
 
     // A foreign block too small for its own size field ends the read.
     putWord(image, 8, 7);
