@@ -1,12 +1,27 @@
 #include "Cli.h"
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace VkNTool {
 
-bool isHelpOption(const std::string& argument) { return argument == "--help" || argument == "-h"; }
+CLI::App& addCommand(CLI::App& vkerr, const char* name, const char* summary, const char* help) {
+    CLI::App* command = vkerr.add_subcommand(name, summary);
+    const std::string text = help;
+    command->formatter_fn([text](const CLI::App*, std::string, CLI::AppFormatMode) { return text; });
+    return *command;
+}
+
+void setAction(CLI::App& command, std::function<int()> action) {
+    // CLI11 carries a non-zero status out of parsing as a RuntimeError.
+    command.callback([action = std::move(action)] {
+        const int status = action();
+        if (status != kExitOk) throw CLI::RuntimeError(status);
+    });
+}
 
 int usageError(const char* command, const std::string& what) {
     std::fprintf(stderr, "vkerr %s: %s\nTry 'vkerr %s --help'.\n", command, what.c_str(), command);

@@ -3,6 +3,7 @@
 #include <VkErrorHandling/VkCErrorList.h>
 #include <VkErrorHandling/VkCErrorManager.h>
 
+#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -34,39 +35,12 @@ const char kHelp[] =
     "of the library's reader go to standard error, and the exit status is 2.\n";
 
 struct DecodeOptions {
-    Layout layout = Layout::kPlain;
+    bool plain = false;
+    bool tabbed = false;
+    bool json = false;
     bool annotate = false;
-    bool help = false;
     std::string path = "-";
 };
-
-// Returns 0 when the arguments are usable, else the usage error's status.
-int parseOptions(const Arguments& arguments, DecodeOptions& options) {
-    int modes = 0;
-    bool havePath = false;
-    for (const std::string& argument : arguments) {
-        if (isHelpOption(argument)) {
-            options.help = true;
-        } else if (argument == "--plain" || argument == "--tabbed" || argument == "--json" ||
-                   argument == "--annotate") {
-            ++modes;
-            options.annotate = argument == "--annotate";
-            options.layout = argument == "--json"     ? Layout::kJson
-                             : argument == "--tabbed" ? Layout::kTabbed
-                                                      : Layout::kPlain;
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            return usageError("decode", "unknown option '" + argument + "'");
-        } else if (havePath) {
-            return usageError("decode",
-                              "more than one FILE given ('" + options.path + "' and '" + argument + "')");
-        } else {
-            options.path = argument;
-            havePath = true;
-        }
-    }
-    if (modes > 1) return usageError("decode", "choose one of --plain, --tabbed, --json and --annotate");
-    return 0;
-}
 
 // No more messages can be in an image than message blocks fit in its bytes,
 // so a hostile message count cannot make the receiving list huge.
@@ -130,15 +104,9 @@ int decodeMessages(const std::vector<unsigned char>& image, Layout layout) {
     return kExitMalformed;
 }
 
-}  // namespace
-
-int runDecode(const Arguments& arguments) {
-    DecodeOptions options;
-    if (const int status = parseOptions(arguments, options)) return status;
-    if (options.help) {
-        std::fputs(kHelp, stdout);
-        return kExitOk;
-    }
+int runDecode(const DecodeOptions& options) {
+    if (options.plain + options.tabbed + options.json + options.annotate > 1)
+        return usageError("decode", "choose one of --plain, --tabbed, --json and --annotate");
     std::vector<unsigned char> image;
     if (!readInput("decode", options.path, image)) return kExitNoInput;
     if (options.annotate) {
@@ -146,7 +114,21 @@ int runDecode(const Arguments& arguments) {
         std::fputs(formatAnnotation(annotation, image.data(), image.size()).c_str(), stdout);
         return annotation.firstFault() == nullptr ? kExitOk : kExitMalformed;
     }
-    return decodeMessages(image, options.layout);
+    const Layout layout = options.json ? Layout::kJson : options.tabbed ? Layout::kTabbed : Layout::kPlain;
+    return decodeMessages(image, layout);
+}
+
+}  // namespace
+
+void addDecodeCommand(CLI::App& vkerr) {
+    CLI::App& command = addCommand(vkerr, "decode", "print the messages of a list or message image", kHelp);
+    auto options = std::make_shared<DecodeOptions>();
+    command.add_flag("--plain", options->plain);
+    command.add_flag("--tabbed", options->tabbed);
+    command.add_flag("--json", options->json);
+    command.add_flag("--annotate", options->annotate);
+    command.add_option("FILE", options->path);
+    setAction(command, [options] { return runDecode(*options); });
 }
 
 }  // namespace VkNTool

@@ -4,6 +4,7 @@
 #include <VkErrorHandling/VkCErrorList.h>
 #include <VkErrorHandling/VkCErrorManager.h>
 
+#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -136,16 +137,7 @@ void serializeAndReadBack() {
     incoming.print(stdout, true);
 }
 
-}  // namespace
-
-int runDemo(const Arguments& arguments) {
-    for (const std::string& argument : arguments) {
-        if (isHelpOption(argument)) {
-            std::fputs(kHelp, stdout);
-            return kExitOk;
-        }
-        return usageError("demo", "unexpected argument '" + argument + "'");
-    }
+int runDemo() {
     VkCErrorManager& manager = VkCErrorManager::getInstance();
     manager.setMyNodeId(7);
     manager.setApplicationId(0x42);
@@ -163,6 +155,13 @@ int runDemo(const Arguments& arguments) {
     VkCErrorManager::_unregisterMessages(&kHostTextSet);
     std::fflush(stdout);
     return kExitOk;
+}
+
+}  // namespace
+
+void addDemoCommand(CLI::App& vkerr) {
+    CLI::App& command = addCommand(vkerr, "demo", "show the library at work, as a host uses it", kHelp);
+    setAction(command, runDemo);
 }
 
 }  // namespace VkNTool

@@ -3,10 +3,13 @@
 #include <VkErrorHandling/VkCErrorList.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <string>
 
 #include "Cli.h"
 
@@ -38,22 +41,7 @@ void fillSampleList(VkCErrorList& list) {
     list.setMessage(0, 0, 0, 0, "", 0x00100800, 7, 2, 6000000, "logStep", "%d%d%s", 1, 2, "warming up");
 }
 
-}  // namespace
-
-int runEncode(const Arguments& arguments) {
-    std::string path = "-";
-    bool havePath = false;
-    for (const std::string& argument : arguments) {
-        if (isHelpOption(argument)) {
-            std::fputs(kHelp, stdout);
-            return kExitOk;
-        }
-        if (argument.size() > 1 && argument[0] == '-')
-            return usageError("encode", "unknown option '" + argument + "'");
-        if (havePath) return usageError("encode", "more than one FILE given");
-        path = argument;
-        havePath = true;
-    }
+int writeSampleImage(const std::string& path) {
     if (path == "-" && isatty(STDOUT_FILENO)) {
         return usageError("encode", "standard output is a terminal; redirect it or name a FILE");
     }
@@ -75,6 +63,15 @@ int runEncode(const Arguments& arguments) {
         return kExitFailure;
     }
     return kExitOk;
+}
+
+}  // namespace
+
+void addEncodeCommand(CLI::App& vkerr) {
+    CLI::App& command = addCommand(vkerr, "encode", "write a list image of sample messages", kHelp);
+    auto path = std::make_shared<std::string>("-");
+    command.add_option("FILE", *path);
+    setAction(command, [path] { return writeSampleImage(*path); });
 }
 
 }  // namespace VkNTool

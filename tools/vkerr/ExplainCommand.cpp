@@ -1,9 +1,12 @@
 // vkerr explain: what a message code means, asked of the library itself.
 #include <VkErrorHandling/VkCErrorList.h>
 
+#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "Cli.h"
 
@@ -106,16 +109,10 @@ bool explainCode(uint32_t code) {
     return known;
 }
 
-}  // namespace
-
-int runExplain(const Arguments& arguments) {
+int explainCodes(const std::vector<std::string>& arguments) {
     if (arguments.empty()) return usageError("explain", "no CODE given");
     std::vector<uint32_t> codes;
     for (const std::string& argument : arguments) {
-        if (isHelpOption(argument)) {
-            std::fputs(kHelp, stdout);
-            return kExitOk;
-        }
         uint32_t code;
         if (!parseCode(argument, code)) {
             return usageError(
@@ -133,6 +130,16 @@ int runExplain(const Arguments& arguments) {
         allKnown = explainCode(codes[i]) && allKnown;
     }
     return allKnown ? kExitOk : kExitFailure;
+}
+
+}  // namespace
+
+void addExplainCommand(CLI::App& vkerr) {
+    CLI::App& command =
+        addCommand(vkerr, "explain", "fields, module numbers and text of message codes", kHelp);
+    auto codes = std::make_shared<std::vector<std::string>>();
+    command.add_option("CODE", *codes, "message codes");
+    setAction(command, [codes] { return explainCodes(*codes); });
 }
 
 }  // namespace VkNTool

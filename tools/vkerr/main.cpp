@@ -1,7 +1,10 @@
 // vkerr: look up message codes, decode and annotate wire images, and show
-// the library at work. Each subcommand lives in its own file.
+// the library at work. Each subcommand lives in its own file and registers
+// itself through the add...Command function listed in kCommands.
+#include <CLI/CLI.hpp>
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
 
 #include "Cli.h"
 
@@ -25,6 +28,40 @@ const char kUsage[] =
     "exit status: 0 success, 1 unknown code, 2 malformed image, 64 wrong arguments,\n"
     "66 unreadable input.\n";
 
+void (*const kCommands[])(CLI::App&) = {
+    VkNTool::addExplainCommand,
+    VkNTool::addDecodeCommand,
+    VkNTool::addEncodeCommand,
+    VkNTool::addDemoCommand,
+};
+
+// The subcommand being parsed when CLI11 gave up, or null for vkerr itself.
+const CLI::App* chosenCommand(const CLI::App& vkerr) {
+    const std::vector<CLI::App*> chosen = vkerr.get_subcommands();
+    return chosen.empty() ? nullptr : chosen.front();
+}
+
+// Our wording for the arguments CLI11 could not place: an unknown option, an
+// argument too many, or an unknown command.
+int reportParseError(const CLI::App& vkerr, const CLI::ParseError& error) {
+    const CLI::App* command = chosenCommand(vkerr);
+    const std::vector<std::string> extras = command != nullptr ? command->remaining() : vkerr.remaining();
+    if (command == nullptr) {
+        const std::string what = extras.empty() ? error.what() : extras.front();
+        const char* kind = what.size() > 1 && what[0] == '-' ? "option" : "command";
+        std::fprintf(stderr, "vkerr: unknown %s '%s'\nTry 'vkerr --help'.\n", kind, what.c_str());
+        return VkNTool::kExitUsage;
+    }
+    const std::string name = command->get_name();
+    if (!extras.empty()) {
+        const std::string& extra = extras.front();
+        const bool isOption = extra.size() > 1 && extra[0] == '-';
+        return VkNTool::usageError(name.c_str(),
+                                   (isOption ? "unknown option '" : "unexpected argument '") + extra + "'");
+    }
+    return VkNTool::usageError(name.c_str(), error.what());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -33,16 +70,23 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return kExitUsage;
     }
-    const std::string command = argv[1];
-    const Arguments arguments(argv + 2, argv + argc);
-    if (isHelpOption(command) || command == "help") {
+    if (std::string(argv[1]) == "help") {
         std::fputs(kUsage, stdout);
         return kExitOk;
     }
-    if (command == "explain") return runExplain(arguments);
-    if (command == "decode") return runDecode(arguments);
-    if (command == "encode") return runEncode(arguments);
-    if (command == "demo") return runDemo(arguments);
-    std::fprintf(stderr, "vkerr: unknown command '%s'\nTry 'vkerr --help'.\n", command.c_str());
-    return kExitUsage;
+    CLI::App vkerr("VkErrorHandling message codes and images", "vkerr");
+    vkerr.formatter_fn([](const CLI::App*, std::string, CLI::AppFormatMode) { return std::string(kUsage); });
+    vkerr.require_subcommand(1);
+    for (auto addCommand : kCommands) addCommand(vkerr);
+    try {
+        vkerr.parse(argc, argv);
+    } catch (const CLI::RuntimeError& finished) {
+        return finished.get_exit_code();
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(vkerr.help().c_str(), stdout);
+        return kExitOk;
+    } catch (const CLI::ParseError& error) {
+        return reportParseError(vkerr, error);
+    }
+    return kExitOk;
 }
