@@ -74,7 +74,15 @@ VkCErrorManager::VkCErrorManager()
 
 VkCErrorManager::~VkCErrorManager() {
     auto* callback = messageManagerCallback.load(std::memory_order_acquire);
-    if (callback != nullptr) callback(VkNErrorManager::MsgManTerminate, nullptr);
+    if (callback != nullptr) {
+        // We run as an exit-time action: an exception from the host's
+        // callback could reach no caller and would end the process in
+        // std::terminate, so it is swallowed here, and only here.
+        try {
+            callback(VkNErrorManager::MsgManTerminate, nullptr);
+        } catch (...) {
+        }
+    }
 
     VkCErrorListPool* own = defaultErrorList.exchange(nullptr, std::memory_order_acq_rel);
     if (own != nullptr) {

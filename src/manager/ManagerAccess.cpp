@@ -31,9 +31,13 @@ bool isDetachedList(const VkCErrorList& list) { return &list == &detachedList();
 
 void reportAllocationFailure(VkCErrorManager& manager, uint32_t lineNumber, const char* functionName) {
     if (t_failureReportDepth != 0) return;
-    ++t_failureReportDepth;
+    // Restored also when the host's callback throws out of the warning, so
+    // that later failures of this thread are still reported.
+    struct DepthGuard {
+        DepthGuard() { ++t_failureReportDepth; }
+        ~DepthGuard() { --t_failureReportDepth; }
+    } guard;
     manager.sendWarning(VkNCatalogue::kCodeAllocationFailed, lineNumber, functionName);
-    --t_failureReportDepth;
 }
 
 }  // namespace VkNManager

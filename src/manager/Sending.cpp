@@ -6,6 +6,7 @@
 #include "catalogue/MessageCodes.h"
 #include "list/ErrorEntry.h"
 #include "manager/ManagerAccess.h"
+#include "manager/UnfilledModuleNumbers.h"
 #include "platform/RecursiveLock.h"
 #include "text/BlockWrite.h"
 #include "text/ListText.h"
@@ -43,13 +44,21 @@ VkSMessageFields shortFields(uint32_t messageType, uint32_t errorCode, uint32_t 
 // nanoseconds apiece. So printing is inlined all the way into the public
 // send members, leaving only their own frame around the write; what runs
 // after the write may be ordinary calls.
+//
+// A list that the lock keeps from being printed is left unrendered: the
+// module numbers that composing filled in are emptied again. Nothing
+// between acquire and release can throw, so the lock needs no guard.
 [[gnu::always_inline]] inline void printList(VkCErrorManager& manager, VkCErrorList& list) {
+    const VkNManager::UnfilledModuleNumbers unfilled(list);
     const std::string text = VkNText::composeListText(list, false);
+    if (text.empty()) return;
     void* lock = VkErrorManagerAccess::lockHandle(manager);
-    if (!text.empty() && VkNPlatform::acquireLock(lock) == 0) {
-        VkNText::writeBlockAndFlush(stdout, text.data(), text.size());
-        VkNPlatform::releaseLock(lock);
+    if (VkNPlatform::acquireLock(lock) != 0) {
+        unfilled.restore(list);
+        return;
     }
+    VkNText::writeBlockAndFlush(stdout, text.data(), text.size());
+    VkNPlatform::releaseLock(lock);
 }
 
 // Hands `list` to the host's callback when `mode` asks for it.
@@ -63,23 +72,48 @@ void deliverToCallback(VkCErrorManager& manager, VkCErrorList& list, uint32_t mo
     }
 }
 
+// Resets a host's list when its send ends, also when the host's callback
+// or the composition of its text throws.
+class ResetWhenSent {
+  public:
+    explicit ResetWhenSent(VkCErrorList& list) : list_(list) {}
+    ~ResetWhenSent() { list_.reset(); }
+    ResetWhenSent(const ResetWhenSent&) = delete;
+    ResetWhenSent& operator=(const ResetWhenSent&) = delete;
+
+  private:
+    VkCErrorList& list_;
+};
+
 // Prints and/or delivers the entries of `list` by `sendMode` (0: the
 // manager's mode), then resets the list.
 void sendList(VkCErrorManager& manager, VkCErrorList& list, uint32_t sendMode) {
+    const ResetWhenSent resetWhenSent(list);
     const uint32_t mode = VkErrorManagerAccess::effectiveSendMode(manager, sendMode);
     if ((mode & kSendToStdout) != 0) printList(manager, list);
     deliverToCallback(manager, list, mode);
-    list.reset();
 }
 
-// After the send. Deleting releases the entries, so the list needs no reset
-// first, and it needs the manager's bookkeeping only if the callback made it
-// a master list: no one else ever saw it.
-void deleteSentList(VkCErrorManager& manager, VkCMessageListPool* list) {
-    if (VkErrorListAccess::masterSlotCount(*list).load(std::memory_order_acquire) != 0)
-        VkErrorManagerAccess::removeList(manager, *list);
-    delete list;
-}
+// Owns the temporary list of a single-message send and deletes it when the
+// send ends, also when the host's clock or callback, or the composition of
+// its text, throws. Deleting releases the entries, so the list needs no
+// reset first, and it needs the manager's bookkeeping only if the callback
+// made it a master list: no one else ever saw it.
+class SentList {
+  public:
+    SentList(VkCErrorManager& manager, VkCMessageListPool& list) : manager_(manager), list_(list) {}
+    ~SentList() {
+        if (VkErrorListAccess::masterSlotCount(list_).load(std::memory_order_acquire) != 0)
+            VkErrorManagerAccess::removeList(manager_, list_);
+        delete &list_;
+    }
+    SentList(const SentList&) = delete;
+    SentList& operator=(const SentList&) = delete;
+
+  private:
+    VkCErrorManager& manager_;
+    VkCMessageListPool& list_;
+};
 
 // Records one message in a list of its own, sends it and deletes the list,
 // with the manager's node id and time stamp in `fields`. A fresh list per
@@ -89,13 +123,13 @@ void deleteSentList(VkCErrorManager& manager, VkCMessageListPool* list) {
     VkCMessageListPool* list = VkErrorManagerAccess::newMessageList(manager, 0, kSentListEntries,
                                                                     kSentListParameters, kSentListReserved);
     if (list == nullptr) return;  // the failure was already reported
+    const SentList sentList(manager, *list);
     fields.originNode = VkErrorManagerAccess::nodeId(manager);
     fields.timeStamp = VkErrorManagerAccess::timeStamp(manager);
     VkErrorListAccess::record(*list, fields, args);
     const uint32_t mode = VkErrorManagerAccess::effectiveSendMode(manager, sendMode);
     if ((mode & kSendToStdout) != 0) printList(manager, *list);
     deliverToCallback(manager, *list, mode);
-    deleteSentList(manager, list);
 }
 
 // The short variadic forms.
