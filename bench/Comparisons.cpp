@@ -18,19 +18,24 @@ void addWireRows(std::vector<Comparison>& rows, const std::string& count) {
     rows.push_back({"serialize " + count, serialize, "serialize/protobuf/" + count, 1.0, kStrict});
     rows.push_back({"serialize " + count + " (allocating)", "serialize/ours_allocating/" + count,
                     "image_copy/byteswap/" + count, 0, false});
-    rows.push_back({"deserialize " + count, deserialize, "image_copy/byteswap/" + count, 0, false});
-    rows.push_back({"deserialize " + count, deserialize, "deserialize/protobuf/" + count, 1.0, kStrict});
+    rows.push_back({"deserialize " + count, deserialize, "image_copy/byteswap/" + count, 5.0, false});
+    rows.push_back({"deserialize " + count, deserialize, "deserialize/protobuf/" + count, 0.6, false});
 }
 
 }  // namespace
 
 std::vector<Comparison> suiteComparisons() {
+    // A send is mostly the stream's write system call, which no library
+    // shortens; what a library decides is the work above that floor.
+    const std::string writeFloor = "send/write_floor";
     std::vector<Comparison> rows = {
-        {"record", "record/ours", "record/floor", 1.5, false},
+        {"record", "record/ours", "record/floor", 1.2, false},
         {"record", "record/ours", "record/snprintf", 0, false},
         {"render", "render/ours", "render/snprintf", 1.0, false},
         {"send", "send/ours", "send/reference", 1.0, false},
         {"send", "send/ours", "send/spdlog", 1.0, kStrict},
+        {"send above the write floor", "send/ours", "send/reference", 0.75, false, writeFloor},
+        {"send above the write floor", "send/ours", "send/spdlog", 0.6, false, writeFloor},
         {"send, 10000 master lists", "send/10000_master_lists", "send/ours", 1.1, false},
     };
     for (const char* threads : {"1", "2", "4"}) {
@@ -38,8 +43,12 @@ std::vector<Comparison> suiteComparisons() {
                         std::string("send_threads/ours/threads:") + threads,
                         std::string("send_threads/reference/threads:") + threads, 0, false});
     }
+    // Messages per second of all four threads over those of one: contention
+    // may not make the library slower than a single sender.
+    rows.push_back({"send, 4 threads vs 1 thread, messages per second", "send_threads/ours/threads:4",
+                    "send_threads/ours/threads:1", 1.0, false, "", true});
     for (const char* count : {"1", "100", "10000"}) addWireRows(rows, count);
-    rows.push_back({"merge 10000", "merge/ours", "merge/floor", 0, false});
+    rows.push_back({"merge 10000", "merge/ours", "merge/floor", 1.2, false});
     // Cost per message may not grow with the length of the list. The 10 %
     // allow for the cache: 10,000 messages and their image outgrow it, one
     // message does not.

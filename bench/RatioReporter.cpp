@@ -21,7 +21,13 @@ std::string formatNumber(const char* format, double value) {
 }
 
 bool meetsTarget(const Comparison& comparison, double ratio) {
+    if (comparison.atLeast) return ratio >= comparison.target;
     return comparison.strict ? ratio < comparison.target : ratio <= comparison.target;
+}
+
+std::string targetText(const Comparison& comparison) {
+    const char* relation = comparison.atLeast ? ">= " : comparison.strict ? "< " : "<= ";
+    return relation + formatNumber("%.2f", comparison.target);
 }
 
 }  // namespace
@@ -56,16 +62,26 @@ void RatioReporter::printTable() {
         auto ours = nanosecondsPerMessage_.find(comparison.ours);
         auto reference = nanosecondsPerMessage_.find(comparison.reference);
         if (ours == nanosecondsPerMessage_.end() || reference == nanosecondsPerMessage_.end()) continue;
-        const double ratio = ours->second / reference->second;
+        double oursCost = ours->second;
+        double referenceCost = reference->second;
+        std::string referenceName = comparison.reference;
+        if (!comparison.floor.empty()) {
+            auto floor = nanosecondsPerMessage_.find(comparison.floor);
+            if (floor == nanosecondsPerMessage_.end()) continue;
+            oursCost -= floor->second;
+            referenceCost -= floor->second;
+            referenceName += " - " + comparison.floor;
+        }
+        const double ratio = comparison.atLeast ? referenceCost / oursCost : oursCost / referenceCost;
         std::string target = "-";
         std::string met = "-";
         if (comparison.target > 0) {
-            target = (comparison.strict ? "< " : "<= ") + formatNumber("%.2f", comparison.target);
+            target = targetText(comparison);
             met = meetsTarget(comparison, ratio) ? "yes" : "NO";
             if (met == "NO") ++missed;
         }
-        out << "| " << comparison.label << " | " << comparison.reference << " | "
-            << formatNumber("%.1f", reference->second) << " | " << formatNumber("%.1f", ours->second) << " | "
+        out << "| " << comparison.label << " | " << referenceName << " | "
+            << formatNumber("%.1f", referenceCost) << " | " << formatNumber("%.1f", oursCost) << " | "
             << formatNumber("%.2f", ratio) << " | " << target << " | " << met << " |\n";
     }
     out << "\nTargets missed: " << missed << "\n";

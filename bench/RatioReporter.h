@@ -21,12 +21,19 @@ namespace VkNBench {
 // One row of the table: `ours` divided by `reference`, both benchmark names
 // without the "/real_time" suffix. A target of 0 means the row is for
 // information only; `strict` asks for "<" instead of "<=".
+//
+// With a `floor`, the floor's cost is taken off both sides first: the ratio
+// of what each adds above the part neither can shorten. With `atLeast`, the
+// ratio is a throughput ratio (the reference's cost over ours) that must
+// reach the target.
 struct Comparison {
     std::string label;
     std::string ours;
     std::string reference;
     double target;
     bool strict;
+    std::string floor = "";
+    bool atLeast = false;
 };
 
 // The rows of this suite, in the order they are printed.
