@@ -137,16 +137,15 @@ constexpr bool rowsAreStrictlyAscending() {
 static_assert(sizeof(kRows) / sizeof(kRows[0]) == kModuleRowCount, "module table size");
 static_assert(rowsAreStrictlyAscending(), "the binary search needs ascending module codes");
 
-// The one writable column, kept apart so the rows above stay constant data.
-// Atomic so that a registration racing a lookup is not a data race; it is
-// zero-initialised before any code of the library runs.
-std::atomic<const VkResText*> g_registeredTextSets[kModuleRowCount];
+// Module numbers are 11 bits wide (bits 20-30 of a code), so an index of
+// every possible one costs 4 KB of constant data and turns each lookup into
+// one load. Built at compile time by the plain search, which rendering would
+// otherwise run twice per message: about 100 instructions each.
+constexpr uint32_t kModuleNumberShift = 20;
+constexpr uint32_t kModuleNumberCount = 0x800;
+constexpr uint32_t kNotAModuleCode = 0x800FFFFF;  // bits that no module code has
 
-bool isValidRow(int32_t row) { return row >= 0 && static_cast<uint32_t>(row) < kModuleRowCount; }
-
-}  // namespace
-
-int32_t findModuleRow(uint32_t moduleCode) {
+constexpr int32_t searchRows(uint32_t moduleCode) {
     uint32_t low = 0;
     uint32_t high = kModuleRowCount - 1;
     while (low <= high) {
@@ -161,6 +160,32 @@ int32_t findModuleRow(uint32_t moduleCode) {
     }
     return -1;
 }
+
+struct RowIndex {
+    int16_t rows[kModuleNumberCount];
+    constexpr RowIndex() : rows() {
+        for (uint32_t number = 0; number < kModuleNumberCount; ++number) {
+            rows[number] = static_cast<int16_t>(searchRows(number << kModuleNumberShift));
+        }
+    }
+};
+constexpr RowIndex kRowIndex{};
+
+// The one writable column, kept apart so the rows above stay constant data.
+// Atomic so that a registration racing a lookup is not a data race; it is
+// zero-initialised before any code of the library runs.
+std::atomic<const VkResText*> g_registeredTextSets[kModuleRowCount];
+
+bool isValidRow(int32_t row) { return row >= 0 && static_cast<uint32_t>(row) < kModuleRowCount; }
+
+}  // namespace
+
+int32_t findModuleRow(uint32_t moduleCode) {
+    if ((moduleCode & kNotAModuleCode) != 0) return -1;
+    return kRowIndex.rows[moduleCode >> kModuleNumberShift];
+}
+
+int32_t searchModuleRow(uint32_t moduleCode) { return searchRows(moduleCode); }
 
 void getModuleNumbers(uint32_t code, uint32_t& mainModuleNumber, uint32_t& subModuleNumber) {
     mainModuleNumber = 0;

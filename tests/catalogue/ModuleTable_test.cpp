@@ -48,11 +48,16 @@ TEST(ModuleTableTest, ModulesOutsideTheRangesHaveNoRow) {
     }
 }
 
-// Walks every possible module number: a binary search that skips a row or
-// runs off either end shows up as a missing or out-of-order row.
+// Walks every possible module number: a search that skips a row or runs off
+// either end shows up as a missing or out-of-order row, and the index must
+// answer as the search does, also for keys with other bits set.
 TEST(ModuleTableTest, EveryRowIsFoundExactlyOnceInOrder) {
     int32_t expectedRow = 0;
-    for (uint32_t moduleNumber = 0; moduleNumber < 2048; ++moduleNumber) {
+    for (uint32_t moduleNumber = 0; moduleNumber < 4096; ++moduleNumber) {
+        for (uint32_t lowBits : {0x0u, 0x1u, 0x400u, 0x80000u}) {
+            const uint32_t key = (moduleNumber << 20) | lowBits;
+            ASSERT_EQ(findModuleRow(key), searchModuleRow(key)) << std::hex << key;
+        }
         const int32_t row = findModuleRow(moduleCode(moduleNumber));
         if (row < 0) continue;
         ASSERT_EQ(row, expectedRow) << "module " << moduleNumber;
