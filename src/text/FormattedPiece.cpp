@@ -24,30 +24,36 @@ void reportFailure(const char* format, va_list args) {
 
 }  // namespace
 
-int32_t appendFormattedV(std::string& out, const char* format, va_list args) {
+int32_t appendFormattedV(VkCTextBuilder& out, const char* format, va_list args) {
     if (format == nullptr) return -1;
     // A lone "%p" gets the same spelling on every platform: 0x and lower-case
     // digits without leading zeros. The value passed is then a 64-bit integer.
     if (std::strcmp(format, "%p") == 0) format = "0x%llx";
 
-    // Not zero-filled: vsnprintf terminates what it writes, and only the
-    // written part is read.
-    char buffer[kPieceBufferSize];
+    // Formatted straight behind the text when a whole piece fits there, else
+    // on the stack: reserving the room would move a short text to the heap.
+    char local[kPieceBufferSize];
+    const bool inPlace = out.capacityLeft() >= kPieceBufferSize;
+    char* buffer = inPlace ? out.reserve(kPieceBufferSize) : local;
     va_list retry;
     va_copy(retry, args);
     const int result = std::vsnprintf(buffer, kPieceBufferSize - 1, format, args);
     if (result < 0) {
         reportFailure(format, retry);
-        out += kFailureReplacement;
+        out.append(kFailureReplacement, sizeof kFailureReplacement - 1);
     } else {
-        const size_t length = static_cast<size_t>(result);
-        out.append(buffer, length < kMaxPieceLength ? length : kMaxPieceLength);
+        const size_t length = static_cast<size_t>(result) < kMaxPieceLength ? result : kMaxPieceLength;
+        if (inPlace) {
+            out.commit(buffer + length);
+        } else {
+            out.append(buffer, length);
+        }
     }
     va_end(retry);
     return result;
 }
 
-int32_t appendFormatted(std::string& out, const char* format, ...) {
+int32_t appendFormatted(VkCTextBuilder& out, const char* format, ...) {
     va_list args;
     va_start(args, format);
     const int32_t result = appendFormattedV(out, format, args);
@@ -60,7 +66,9 @@ int32_t appendFormatted(std::string& out, const char* format, ...) {
 int32_t VkCErrorList::appendFormattedString(std::string& out, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    const int32_t result = VkNText::appendFormattedV(out, format, args);
+    VkNText::VkCTextBuilder piece;
+    const int32_t result = VkNText::appendFormattedV(piece, format, args);
     va_end(args);
+    piece.appendTo(out);
     return result;
 }

@@ -10,7 +10,8 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
-#include <string>
+
+#include "text/TextBuilder.h"
 
 namespace VkNText {
 
@@ -20,16 +21,16 @@ constexpr size_t kMaxPieceLength = kPieceBufferSize - 2;  // 1022
 // Formats `args` with `format` and appends the (possibly cut) result. The
 // format exactly "%p" prints as "0x%llx". Returns the formatter's result:
 // the uncut length, or a negative value on failure.
-int32_t appendFormattedV(std::string& out, const char* format, va_list args);
+int32_t appendFormattedV(VkCTextBuilder& out, const char* format, va_list args);
 
 // The variadic form of appendFormattedV.
-int32_t appendFormatted(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+int32_t appendFormatted(VkCTextBuilder& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // Cuts what was appended to `out` since `start` to one piece's limit, for
 // pieces composed without the formatter that must read the same as if they
 // had gone through it.
-inline void limitPiece(std::string& out, size_t start) {
-    if (out.size() - start > kMaxPieceLength) out.resize(start + kMaxPieceLength);
+inline void limitPiece(VkCTextBuilder& out, size_t start) {
+    if (out.size() - start > kMaxPieceLength) out.truncate(start + kMaxPieceLength);
 }
 
 }  // namespace VkNText

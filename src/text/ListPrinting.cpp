@@ -7,26 +7,30 @@
 #include "VkErrorHandling/VkCErrorList.h"
 #include "list/ErrorEntry.h"
 #include "text/BlockWrite.h"
+#include "text/EntryText.h"
 #include "text/FormattedPiece.h"
 #include "text/ListText.h"
 #include "text/NumberFormat.h"
+#include "text/TextBuilder.h"
 #include "text/TypeNames.h"
 
 namespace {
 
-// Room for a typical entry, so that printing a short list grows its text at
-// most once or twice; a small first block also comes from the allocator's
-// per-thread cache, where a page-sized one would not.
-constexpr size_t kReservedPerEntry = 480;
-constexpr size_t kMaxReservedText = 4096;
+using VkNText::VkCTextBuilder;
+
+const char* stringOrEmpty(const char* stored) { return stored != nullptr ? stored : ""; }
+
+void appendDecimal(VkCTextBuilder& out, uint64_t value) {
+    out.commit(VkNText::writeDecimal(out.reserve(20), value));
+}
 
 // Column 5: "%s:%u", or "%s" for line 0, cut like any formatted piece.
-void appendPlaceColumn(std::string& out, const char* functionName, uint32_t lineNumber) {
+void appendPlaceColumn(VkCTextBuilder& out, const char* functionName, uint32_t lineNumber) {
     const size_t start = out.size();
-    out += functionName;
+    out.appendCString(functionName);
     if (lineNumber != 0) {
-        out += ':';
-        VkNText::appendDecimal(out, lineNumber);
+        out.push(':');
+        appendDecimal(out, lineNumber);
     }
     VkNText::limitPiece(out, start);
 }
@@ -35,29 +39,64 @@ void appendPlaceColumn(std::string& out, const char* functionName, uint32_t line
 
 namespace VkNText {
 
-std::string composeListText(VkCErrorList& list, bool tabbed) {
-    const uint32_t used = list.getNumberOfUsedEntries();
-    std::string text;
-    if (used == 0) return text;
-    const size_t expected = static_cast<size_t>(used) * kReservedPerEntry;
-    text.reserve(expected < kMaxReservedText ? expected : kMaxReservedText);
-    if (tabbed) {
-        // Each row needs a string of its own: a row turns every line feed of
-        // the string it is appended to into a carriage return.
-        std::string row;
-        row.reserve(kReservedPerEntry);
-        for (uint32_t index = 0; index < used; ++index) {
-            row.clear();
-            list.getTabbedMessageData(row, index, nullptr);
-            text += row;
-        }
+void renderTabbedRow(VkCTextBuilder& out, VkCErrorList& list, uint32_t index) {
+    const VkErrorListAccess::Entry* entry = VkErrorListAccess::entryAt(list, index);
+    if (entry == nullptr) return;
+
+    out.append(tabbedTypeName(entry->messageType));
+    out.push('\t');
+    if (entry->originNode != 0) appendDecimal(out, entry->originNode);
+    out.append("\t0x", 3);
+    out.commit(writeHex(out.reserve(16), list.getApplicationId(), true));
+    out.push('\t');
+    if (entry->errorCode != 0) {
+        out.append("0x", 2);
+        out.commit(writeHex8(out.reserve(8), entry->errorCode));
     } else {
-        for (uint32_t index = 0; index < used; ++index) list.printError(text, index);
+        out.append("(User)", 6);
     }
-    return text;
+    out.push('\t');
+    const char* functionName = stringOrEmpty(entry->functionName);
+    if (*functionName != '\0') appendPlaceColumn(out, functionName, entry->lineNumber);
+    out.append("\t\t", 2);
+    appendDecimal(out, entry->timeStamp);
+    out.push('\t');
+    VkErrorListAccess::setMainSubModule(list, index);
+    if (entry->mainModuleNumber != 0 || entry->subModuleNumber != 0) {
+        out.append("Main ", 5);
+        appendDecimal(out, entry->mainModuleNumber);
+        out.append(", Sub ", 6);
+        appendDecimal(out, entry->subModuleNumber);
+    }
+    out.push('\t');
+    const char* text = list.getMessageTemplate(index);
+    renderParameterText(out, list, index, text != nullptr ? text : "", list.getFormatString(index));
 }
 
-void writeListText(FILE* stream, const std::string& text) {
+void composeListText(VkCTextBuilder& text, VkCErrorList& list, bool tabbed) {
+    const uint32_t used = list.getNumberOfUsedEntries();
+    for (uint32_t index = 0; index < used; ++index) {
+        if (!tabbed) {
+            renderPlainEntry(text, list, index);
+            continue;
+        }
+        // A row is one line: its line feeds become carriage returns. Each
+        // row is printed as if it had a string of its own, so the rows
+        // before it keep their line feeds.
+        const size_t start = text.size();
+        renderTabbedRow(text, list, index);
+        std::replace(text.data() + start, text.data() + text.size(), '\n', '\r');
+        text.push('\n');
+    }
+}
+
+std::string composeListText(VkCErrorList& list, bool tabbed) {
+    VkCTextBuilder text;
+    composeListText(text, list, tabbed);
+    return std::string(text.data(), text.size());
+}
+
+void writeListText(FILE* stream, const VkCTextBuilder& text) {
     writeBlockAndFlush(stream, text.data(), text.size());
 }
 
@@ -65,42 +104,16 @@ void writeListText(FILE* stream, const std::string& text) {
 
 void VkCErrorList::print(FILE* stream, bool tabbed) {
     if (stream == nullptr || entries == nullptr || numberOfUsedEntries == 0) return;
-    VkNText::writeListText(stream, VkNText::composeListText(*this, tabbed));
+    VkCTextBuilder text;
+    VkNText::composeListText(text, *this, tabbed);
+    VkNText::writeListText(stream, text);
 }
 
 void VkCErrorList::getTabbedMessageData(std::string& out, uint32_t index, const void* /*reserved*/) {
-    const Entry* entry = entryAt(index);
-    if (entry == nullptr) return;
-
-    out += VkNText::tabbedTypeName(entry->messageType);
-    out += '\t';
-    if (entry->originNode != 0) VkNText::appendDecimal(out, entry->originNode);
-    out += "\t0x";
-    VkNText::appendHex(out, applicationId, true);
-    out += '\t';
-    if (entry->errorCode != 0) {
-        out += "0x";
-        VkNText::appendHex8(out, entry->errorCode);
-    } else {
-        out += "(User)";
-    }
-    out += '\t';
-    const char* functionName = getString(entry->functionName);
-    if (*functionName != '\0') appendPlaceColumn(out, functionName, entry->lineNumber);
-    out += "\t\t";
-    VkNText::appendDecimal(out, entry->timeStamp);
-    out += '\t';
-    setMainSubModule(index);
-    if (entry->mainModuleNumber != 0 || entry->subModuleNumber != 0) {
-        out += "Main ";
-        VkNText::appendDecimal(out, entry->mainModuleNumber);
-        out += ", Sub ";
-        VkNText::appendDecimal(out, entry->subModuleNumber);
-    }
-    out += '\t';
-    const char* text = getMessageTemplate(index);
-    printParameter(out, index, text != nullptr ? text : "", getFormatString(index));
-
+    if (entryAt(index) == nullptr) return;
+    VkCTextBuilder row;
+    VkNText::renderTabbedRow(row, *this, index);
+    row.appendTo(out);
     // A row is one line: every line feed in the string, also those of rows
     // appended before, becomes a carriage return.
     std::replace(out.begin(), out.end(), '\n', '\r');

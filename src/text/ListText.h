@@ -11,17 +11,21 @@
 #include <string>
 
 #include "VkErrorHandling/VkCErrorList.h"
+#include "text/TextBuilder.h"
 
 namespace VkNText {
 
 // Every used entry of `list`, in the plain two-line layout or as
-// tab-separated rows; "" for a list without entries. Looks the entries'
-// module numbers up as rendering always does.
+// tab-separated rows, appended to `text`. Looks the entries' module numbers
+// up as rendering always does.
+void composeListText(VkCTextBuilder& text, VkCErrorList& list, bool tabbed);
+
+// The same as a new string; "" for a list without entries.
 std::string composeListText(VkCErrorList& list, bool tabbed);
 
 // Writes `text` to `stream` as one block (a short write is continued a few
 // times) and flushes the stream.
-void writeListText(FILE* stream, const std::string& text);
+void writeListText(FILE* stream, const VkCTextBuilder& text);
 
 }  // namespace VkNText
 

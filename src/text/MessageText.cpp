@@ -9,15 +9,19 @@
 #include "VkErrorHandling/VkCErrorList.h"
 #include "VkErrorHandling/VkCErrorManager.h"
 #include "list/ErrorEntry.h"
+#include "text/EntryText.h"
 #include "text/FormattedPiece.h"
 #include "text/NumberFormat.h"
+#include "text/TextBuilder.h"
 #include "text/TypeNames.h"
 
 namespace {
 
-// The header line up to the place is short and bounded; it is composed on the
-// stack and appended in one piece. A function name up to this length joins
-// it; a longer one is appended (and cut like any formatted piece) apart.
+using VkNText::VkCTextBuilder;
+
+// The header line up to the place is short and bounded; it is composed in
+// place. A function name up to this length joins it; a longer one is
+// appended (and cut like any formatted piece) apart.
 constexpr size_t kHeaderSize = 256;
 constexpr size_t kMaxInlineFunctionName = 64;
 
@@ -35,16 +39,68 @@ double secondsOf(uint64_t ticks) {
 }
 
 // ", in %s():%u", cut like any formatted piece.
-void appendPlace(std::string& out, const char* functionName, uint32_t lineNumber) {
+void appendPlace(VkCTextBuilder& out, const char* functionName, uint32_t lineNumber) {
     const size_t start = out.size();
-    out += ", in ";
-    out += functionName;
-    out += "():";
-    VkNText::appendDecimal(out, lineNumber);
+    out.append(", in ", 5);
+    out.appendCString(functionName);
+    char* p = put(out.reserve(24), "():");
+    out.commit(VkNText::writeDecimal(p, lineNumber));
     VkNText::limitPiece(out, start);
 }
 
+const char* stringOrEmpty(const char* stored) { return stored != nullptr ? stored : ""; }
+
 }  // namespace
+
+namespace VkNText {
+
+void renderPlainEntry(VkCTextBuilder& out, VkCErrorList& list, uint32_t index) {
+    const VkErrorListAccess::Entry* entry = VkErrorListAccess::entryAt(list, index);
+    if (entry == nullptr) return;
+
+    // At most 13 + 12 + 17 + 76 + 30 + 82 characters go into the header.
+    char* p = put(out.reserve(kHeaderSize), plainTypeName(entry->messageType));
+    if (entry->errorCode != 0) {
+        p = writeHex8(put(p, ", 0x"), entry->errorCode);
+    } else {
+        p = put(p, "(user) ");
+    }
+    if (entry->originNode != 0) p = writeDecimal(put(p, ", node "), entry->originNode);
+    if (entry->timeStamp != 0) {
+        const double seconds = secondsOf(entry->timeStamp);
+        if (char* time = writeTime(p, seconds)) {
+            p = time;
+        } else {
+            out.commit(p);
+            appendFormatted(out, ", time %4.3f sec.", seconds);
+            p = out.reserve(kHeaderSize);
+        }
+    }
+    VkErrorListAccess::setMainSubModule(list, index);
+    if (entry->mainModuleNumber != 0 || entry->subModuleNumber != 0) {
+        p = writeDecimal(put(p, ", module "), entry->mainModuleNumber);
+        p = writeDecimal(put(p, "/"), entry->subModuleNumber);
+    }
+    const char* functionName = stringOrEmpty(entry->functionName);
+    const size_t nameLength = std::strlen(functionName);
+    if (nameLength == 0) {
+        p = put(p, ", fcn/line n/a");
+    } else if (nameLength <= kMaxInlineFunctionName) {
+        p = put(put(p, ", in "), std::string_view(functionName, nameLength));
+        p = writeDecimal(put(p, "():"), entry->lineNumber);
+    } else {
+        out.commit(p);
+        appendPlace(out, functionName, entry->lineNumber);
+        p = out.reserve(1);
+    }
+    *p++ = '\n';
+    out.commit(p);
+    const char* text = list.getMessageTemplate(index);
+    renderParameterText(out, list, index, text != nullptr ? text : "", list.getFormatString(index));
+    out.push('\n');
+}
+
+}  // namespace VkNText
 
 void VkCErrorList::printErrorText(std::string& out, uint32_t index) const {
     if (entryAt(index) == nullptr) return;
@@ -59,47 +115,7 @@ std::string VkCErrorList::getErrorText(uint32_t index) const {
 }
 
 void VkCErrorList::printError(std::string& out, uint32_t index) {
-    const Entry* entry = entryAt(index);
-    if (entry == nullptr) return;
-
-    // At most 13 + 12 + 17 + 76 + 30 + 82 characters go into `header`.
-    char header[kHeaderSize];
-    char* p = put(header, VkNText::plainTypeName(entry->messageType));
-    if (entry->errorCode != 0) {
-        p = VkNText::writeHex8(put(p, ", 0x"), entry->errorCode);
-    } else {
-        p = put(p, "(user) ");
-    }
-    if (entry->originNode != 0) p = VkNText::writeDecimal(put(p, ", node "), entry->originNode);
-    if (entry->timeStamp != 0) {
-        const double seconds = secondsOf(entry->timeStamp);
-        if (char* time = writeTime(p, seconds)) {
-            p = time;
-        } else {
-            out.append(header, static_cast<size_t>(p - header));
-            p = header;
-            VkNText::appendFormatted(out, ", time %4.3f sec.", seconds);
-        }
-    }
-    setMainSubModule(index);
-    if (entry->mainModuleNumber != 0 || entry->subModuleNumber != 0) {
-        p = VkNText::writeDecimal(put(p, ", module "), entry->mainModuleNumber);
-        p = VkNText::writeDecimal(put(p, "/"), entry->subModuleNumber);
-    }
-    const char* functionName = getString(entry->functionName);
-    const size_t nameLength = std::strlen(functionName);
-    if (nameLength == 0) {
-        p = put(p, ", fcn/line n/a");
-    } else if (nameLength <= kMaxInlineFunctionName) {
-        p = put(put(p, ", in "), std::string_view(functionName, nameLength));
-        p = VkNText::writeDecimal(put(p, "():"), entry->lineNumber);
-    } else {
-        out.append(header, static_cast<size_t>(p - header));
-        p = header;
-        appendPlace(out, functionName, entry->lineNumber);
-    }
-    *p++ = '\n';
-    out.append(header, static_cast<size_t>(p - header));
-    printErrorText(out, index);
-    out += '\n';
+    VkCTextBuilder text;
+    VkNText::renderPlainEntry(text, *this, index);
+    text.appendTo(out);
 }

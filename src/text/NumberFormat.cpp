@@ -9,6 +9,7 @@ namespace {
 
 constexpr uint32_t kMaxFastWidth = 64;
 static_assert(kMaxFixedFastLength >= kMaxFastWidth, "a fixed field of the widest width must fit");
+static_assert(kMaxIntegerFastLength >= kMaxFastWidth && kMaxIntegerFastLength >= 23, "and an integer");
 constexpr char kLowerDigits[] = "0123456789abcdef";
 constexpr char kUpperDigits[] = "0123456789ABCDEF";
 
@@ -56,15 +57,6 @@ char* writeField(char* p, bool negative, const char* digits, size_t count, uint3
     p = std::copy_n(digits, count, p);
     if (leftAlign) p = std::fill_n(p, padding, ' ');
     return p;
-}
-
-// The field composed on the stack and appended in one piece: `count` is at
-// most 40 and `width` at most 64.
-void appendField(std::string& out, bool negative, const char* digits, size_t count, uint32_t flags,
-                 uint32_t width) {
-    char field[kMaxFastWidth + 48];
-    const char* end = writeField(field, negative, digits, count, flags, width);
-    out.append(field, static_cast<size_t>(end - field));
 }
 
 // |value| times `scale` (at most 1000), rounded half to even, for a finite
@@ -116,29 +108,16 @@ char* writeHex8(char* p, uint32_t value) {
     return p + 8;
 }
 
-void appendDecimal(std::string& out, uint64_t value) {
-    char buffer[24];
-    char* end = buffer + sizeof buffer;
-    const char* first = writeDigits<10>(end, value, kLowerDigits);
-    out.append(first, static_cast<size_t>(end - first));
-}
-
-void appendHex(std::string& out, uint64_t value, bool upperCase) {
+char* writeHex(char* p, uint64_t value, bool upperCase) {
     char buffer[24];
     char* end = buffer + sizeof buffer;
     const char* first = writeDigits<16>(end, value, upperCase ? kUpperDigits : kLowerDigits);
-    out.append(first, static_cast<size_t>(end - first));
+    return std::copy(first, static_cast<const char*>(end), p);
 }
 
-void appendHex8(std::string& out, uint32_t value) {
-    char digits[8];
-    writeHex8(digits, value);
-    out.append(digits, sizeof digits);
-}
-
-bool appendIntegerFast(std::string& out, const VkSConversion& conversion, int64_t value, bool is64) {
-    if (conversion.hasPrecision || !isFastLayout(conversion.flags, conversion.width)) return false;
-    if (conversion.length != kLengthNone && conversion.length != kLengthLongLong) return false;
+char* writeIntegerFast(char* p, const VkSConversion& conversion, int64_t value, bool is64) {
+    if (conversion.hasPrecision || !isFastLayout(conversion.flags, conversion.width)) return nullptr;
+    if (conversion.length != kLengthNone && conversion.length != kLengthLongLong) return nullptr;
 
     const char letter = conversion.conversion;
     const bool isSigned = letter == 'd' || letter == 'i';
@@ -160,8 +139,8 @@ bool appendIntegerFast(std::string& out, const VkSConversion& conversion, int64_
     char buffer[24];
     char* end = buffer + sizeof buffer;
     const char* first = writeDigits(end, magnitude, base, digitChars);
-    appendField(out, negative, first, static_cast<size_t>(end - first), conversion.flags, conversion.width);
-    return true;
+    return writeField(p, negative, first, static_cast<size_t>(end - first), conversion.flags,
+                      conversion.width);
 }
 
 char* writeFixedFast(char* p, double value, uint32_t flags, uint32_t width, uint32_t precision) {
@@ -188,14 +167,6 @@ char* writeFixedFast(char* p, double value, uint32_t flags, uint32_t width, uint
     first = writeDigits<10>(first, rest, kLowerDigits);
     // glibc keeps the sign of negative values that round to zero ("-0.000").
     return writeField(p, std::signbit(value), first, static_cast<size_t>(end - first), flags, width);
-}
-
-bool appendFixedFast(std::string& out, double value, uint32_t flags, uint32_t width, uint32_t precision) {
-    char field[kMaxFixedFastLength];
-    const char* end = writeFixedFast(field, value, flags, width, precision);
-    if (end == nullptr) return false;
-    out.append(field, static_cast<size_t>(end - field));
-    return true;
 }
 
 }  // namespace VkNText

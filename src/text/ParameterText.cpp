@@ -7,16 +7,15 @@
 #include <string>
 
 #include "VkErrorHandling/VkCErrorList.h"
+#include "text/EntryText.h"
 #include "text/FormatDescriptor.h"
 #include "text/FormattedPiece.h"
 #include "text/NumberFormat.h"
+#include "text/TextBuilder.h"
 
 namespace {
 
-using VkNText::appendFixedFast;
 using VkNText::appendFormatted;
-using VkNText::appendHex;
-using VkNText::appendIntegerFast;
 using VkNText::buildConversionFormat;
 using VkNText::kClassDouble;
 using VkNText::kClassInt32;
@@ -24,6 +23,7 @@ using VkNText::kClassInt64;
 using VkNText::kClassString;
 using VkNText::kConversionFormatSize;
 using VkNText::parseConversion;
+using VkNText::VkCTextBuilder;
 using VkNText::VkSConversion;
 
 constexpr char kNoDescription[] = "< no error description or additional data available >";
@@ -52,8 +52,12 @@ uint32_t readPlaceholderNumber(const char* p) {
     return negative ? 0 : value;
 }
 
-void appendInteger(std::string& out, const VkSConversion& conversion, int64_t value, bool is64) {
-    if (appendIntegerFast(out, conversion, value, is64)) return;
+void appendInteger(VkCTextBuilder& out, const VkSConversion& conversion, int64_t value, bool is64) {
+    char* p = out.reserve(VkNText::kMaxIntegerFastLength);
+    if (char* end = VkNText::writeIntegerFast(p, conversion, value, is64)) {
+        out.commit(end);
+        return;
+    }
     char format[kConversionFormatSize];
     buildConversionFormat(conversion, format);
     const bool isSigned = conversion.conversion == 'd' || conversion.conversion == 'i';
@@ -70,10 +74,12 @@ void appendInteger(std::string& out, const VkSConversion& conversion, int64_t va
     }
 }
 
-void appendPointer(std::string& out, const VkSConversion& conversion, int64_t value) {
+void appendPointer(VkCTextBuilder& out, const VkSConversion& conversion, int64_t value) {
     if (conversion.flags == 0 && !conversion.hasWidth) {
-        out += "0x";  // a lone "%p" prints as "0x%llx"
-        appendHex(out, static_cast<uint64_t>(value), false);
+        char* p = out.reserve(18);
+        *p++ = '0';  // a lone "%p" prints as "0x%llx"
+        *p++ = 'x';
+        out.commit(VkNText::writeHex(p, static_cast<uint64_t>(value), false));
         return;
     }
     char format[kConversionFormatSize];
@@ -81,10 +87,14 @@ void appendPointer(std::string& out, const VkSConversion& conversion, int64_t va
     appendFormatted(out, format, reinterpret_cast<void*>(static_cast<uintptr_t>(value)));
 }
 
-void appendDouble(std::string& out, const VkSConversion& conversion, double value) {
-    if (conversion.conversion == 'f' && appendFixedFast(out, value, conversion.flags, conversion.width,
-                                                        conversion.hasPrecision ? conversion.precision : 6)) {
-        return;
+void appendDouble(VkCTextBuilder& out, const VkSConversion& conversion, double value) {
+    if (conversion.conversion == 'f') {
+        char* p = out.reserve(VkNText::kMaxFixedFastLength);
+        const uint32_t precision = conversion.hasPrecision ? conversion.precision : 6;
+        if (char* end = VkNText::writeFixedFast(p, value, conversion.flags, conversion.width, precision)) {
+            out.commit(end);
+            return;
+        }
     }
     char format[kConversionFormatSize];
     buildConversionFormat(conversion, format);
@@ -94,14 +104,14 @@ void appendDouble(std::string& out, const VkSConversion& conversion, double valu
 // Appends parameter `number` of entry `index` rendered by `descriptor`. A
 // parameter that is missing, holds another type, or whose descriptor is not
 // one safe conversion renders as nothing.
-void appendParameter(std::string& out, const VkCErrorList& list, uint32_t index, uint32_t number,
+void appendParameter(VkCTextBuilder& out, const VkCErrorList& list, uint32_t index, uint32_t number,
                      const char* descriptor, uint32_t descriptorClass) {
     VkSConversion conversion;
     switch (descriptorClass) {
         case kClassString: {
             // Width and precision don't apply: strings are shown as stored.
             const char* text = nullptr;
-            if (list.getAdditionalParameter(index, number, text) == 0) out += text;
+            if (list.getAdditionalParameter(index, number, text) == 0) out.appendCString(text);
             return;
         }
         case kClassInt32: {
@@ -136,22 +146,24 @@ void appendParameter(std::string& out, const VkCErrorList& list, uint32_t index,
 
 }  // namespace
 
-void VkCErrorList::printParameter(std::string& out, uint32_t index, const char* messageText,
-                                  const char* formatString) const {
+namespace VkNText {
+
+void renderParameterText(VkCTextBuilder& out, const VkCErrorList& list, uint32_t index,
+                         const char* messageText, const char* formatString) {
     if (messageText == nullptr || formatString == nullptr) return;
     if (*messageText == '\0') {
-        out += kNoDescription;
+        out.append(kNoDescription, sizeof kNoDescription - 1);
         return;
     }
     if (*formatString == '\0') {
-        out += messageText;
+        out.appendCString(messageText);
         return;
     }
-    char descriptors[VkNText::kMaxDescriptors][VkNText::kDescriptorSize];
-    uint32_t classes[VkNText::kMaxDescriptors];
-    const uint32_t count = VkNText::parseFormatDescriptors(formatString, descriptors, classes);
+    char descriptors[kMaxDescriptors][kDescriptorSize];
+    uint32_t classes[kMaxDescriptors];
+    const uint32_t count = parseFormatDescriptors(formatString, descriptors, classes);
     if (count == 0) {
-        out += kNoDescriptors;
+        out.append(kNoDescriptors, sizeof kNoDescriptors - 1);
         return;
     }
 
@@ -167,19 +179,28 @@ void VkCErrorList::printParameter(std::string& out, uint32_t index, const char* 
         }
         out.append(literal, static_cast<size_t>(p - literal));
         if (p[1] == '%') {
-            out += '%';
+            out.push('%');
         } else {
             const uint32_t number = readPlaceholderNumber(p + 1);
             if (number == 0 || number > count) {
-                out += kIndexOutOfRange;
+                out.append(kIndexOutOfRange, sizeof kIndexOutOfRange - 1);
                 return;
             }
-            appendParameter(out, *this, index, number, descriptors[number - 1], classes[number - 1]);
+            appendParameter(out, list, index, number, descriptors[number - 1], classes[number - 1]);
         }
         p += 2;  // a placeholder is the "%" and one character, whatever the number's length
         literal = p;
     }
-    out.append(literal);
+    out.appendCString(literal);
+}
+
+}  // namespace VkNText
+
+void VkCErrorList::printParameter(std::string& out, uint32_t index, const char* messageText,
+                                  const char* formatString) const {
+    VkCTextBuilder text;
+    VkNText::renderParameterText(text, *this, index, messageText, formatString);
+    text.appendTo(out);
 }
 
 std::string VkCErrorList::getAdditionalParameterAsString(uint32_t index, uint32_t parameter) const {

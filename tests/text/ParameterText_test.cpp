@@ -124,21 +124,14 @@ TEST_F(ParameterTextTest, HostileDescriptorsRenderSafely) {
     }
 }
 
-int32_t appendFormatted(std::string& out, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    const int32_t result = VkNText::appendFormattedV(out, format, args);
-    va_end(args);
-    return result;
-}
-
 TEST(FormattedPieceTest, AFormatterFailureIsReportedAndReplaced) {
     const wchar_t unencodable[] = {static_cast<wchar_t>(0xD800), 0};  // makes vsnprintf fail
-    std::string out = "kept ";
+    VkNText::VkCTextBuilder text;
+    text.append("kept ", 5);
     testing::internal::CaptureStdout();
-    EXPECT_LT(appendFormatted(out, "%ls", unencodable), 0);
+    EXPECT_LT(VkNText::appendFormatted(text, "%ls", unencodable), 0);
     const std::string notice = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out,
+    EXPECT_EQ(std::string(text.data(), text.size()),
               "kept ERROR HANDLING: [ERROR] Print error list failed. Copy string to local buffer failed. See "
               "log file further informations.");
     EXPECT_EQ(notice.rfind("ERROR HANDLING: [ERROR] Print error list failed. Copy string to local buffer "
