@@ -13,10 +13,6 @@ const char* VkCErrorList::getMessageTemplateInt(uint32_t index) const {
 const char* VkCErrorList::getMessageTemplate(uint32_t index) const {
     const Entry* entry = entryAt(index);
     if (entry == nullptr) return nullptr;
-    const char* stored = getString(entry->messageTemplate);
-    if (stored[0] != '\0') return stored;
-    // An event carries its whole text in the entry; its code names the event,
-    // not a catalogue text.
-    if (entry->messageType == VkNCatalogue::kTypeEvent) return stored;
-    return VkNCatalogue::lookupMessageTemplate(entry->errorCode);
+    return VkNCatalogue::renderedTemplate(getString(entry->messageTemplate), entry->messageType,
+                                          entry->errorCode);
 }

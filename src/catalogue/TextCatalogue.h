@@ -6,9 +6,19 @@
 
 #include <cstdint>
 
+#include "catalogue/MessageCodes.h"
+
 namespace VkNCatalogue {
 
 const char* lookupMessageTemplate(uint32_t code);
+
+// The text an entry renders with, given its stored template ("" for none):
+// that template, else the catalogue's text for its code. An event carries
+// its whole text in the entry; its code names the event, not a text.
+inline const char* renderedTemplate(const char* stored, uint32_t messageType, uint32_t errorCode) {
+    if (stored[0] != '\0' || messageType == kTypeEvent) return stored;
+    return lookupMessageTemplate(errorCode);
+}
 
 }  // namespace VkNCatalogue
 

@@ -1,6 +1,7 @@
 #include "text/FormatDescriptor.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace VkNText {
 namespace {
@@ -46,11 +47,11 @@ uint32_t flagOf(char c) {
     }
 }
 
-// Reads a run of digits, saturating just above the clamp so that a long run
-// can't overflow; the caller clamps.
-uint32_t readClampedNumber(const char*& p) {
+// Reads a run of digits before `limit`, saturating just above the clamp so
+// that a long run can't overflow; the caller clamps.
+uint32_t readClampedNumber(const char*& p, const char* limit) {
     uint32_t value = 0;
-    while (isDigit(*p)) {
+    while (p < limit && isDigit(*p)) {
         if (value <= kMaxFieldWidth) value = value * 10 + static_cast<uint32_t>(*p - '0');
         ++p;
     }
@@ -61,12 +62,13 @@ uint32_t readClampedNumber(const char*& p) {
 // so that each class accepts only the one matching its value.
 enum WrittenLength { kWrittenNone, kWrittenH, kWrittenHH, kWrittenL, kWrittenLL, kWrittenZ };
 
-WrittenLength readLength(const char*& p) {
+WrittenLength readLength(const char*& p, const char* limit) {
+    if (p >= limit) return kWrittenNone;
     const char first = *p;
     if (first != 'h' && first != 'l' && first != 'z') return kWrittenNone;
     ++p;
     if (first == 'z') return kWrittenZ;
-    const bool doubled = *p == first;
+    const bool doubled = p < limit && *p == first;
     if (doubled) ++p;
     if (first == 'h') return doubled ? kWrittenHH : kWrittenH;
     return doubled ? kWrittenLL : kWrittenL;
@@ -130,26 +132,56 @@ uint32_t parseFormatDescriptors(const char* format, char (*descriptors)[kDescrip
     return count;
 }
 
+uint32_t findFormatDescriptors(const char* format, VkSDescriptorView (&views)[kMaxDescriptors]) {
+    if (format == nullptr) return 0;
+    uint32_t count = 0;
+    const char* p = format;
+    while (count < kMaxDescriptors) {
+        while (*p != '\0' && !startsDescriptor(p)) ++p;
+        if (*p == '\0') break;
+        const char* start = p++;
+        while (*p != '\0' && *p != ' ' && *p != '%' && static_cast<size_t>(p - start) < kDescriptorSize - 1)
+            ++p;
+        const size_t length = static_cast<size_t>(p - start);
+        views[count++] = {start, static_cast<uint32_t>(length), classify(start, length)};
+    }
+    return count;
+}
+
 bool parseConversion(const char* descriptor, uint32_t descriptorClass, VkSConversion& conversion) {
+    if (descriptor == nullptr) {
+        conversion = VkSConversion{};
+        return false;
+    }
+    return parseConversion(descriptor, std::strlen(descriptor), descriptorClass, conversion);
+}
+
+bool parseConversion(const char* descriptor, size_t length, uint32_t descriptorClass,
+                     VkSConversion& conversion) {
     conversion = VkSConversion{};
-    if (descriptor == nullptr || *descriptor != '%') return false;
+    if (length < 2 || *descriptor != '%') return false;
+    // The letter must be the last character, so flags, width, precision and
+    // length are read only up to it; none of them is a conversion letter.
+    const char* const last = descriptor + length - 1;
     const char* p = descriptor + 1;
-    while (uint32_t flag = flagOf(*p)) {
+    while (p < last) {
+        const uint32_t flag = flagOf(*p);
+        if (flag == 0) break;
         conversion.flags |= flag;
         ++p;
     }
-    if (isDigit(*p)) {
+    if (p < last && isDigit(*p)) {
         conversion.hasWidth = true;
-        conversion.width = readClampedNumber(p);
+        conversion.width = readClampedNumber(p, last);
     }
-    if (*p == '.') {
+    if (p < last && *p == '.') {
         ++p;
         conversion.hasPrecision = true;
-        conversion.precision = readClampedNumber(p);
+        conversion.precision = readClampedNumber(p, last);
     }
-    const WrittenLength written = readLength(p);
+    const WrittenLength written = readLength(p, last);
+    if (p != last) return false;  // exactly one letter, last
     conversion.conversion = *p;
-    if (*p == '\0' || p[1] != '\0') return false;  // exactly one letter, last
 
     const char letter = conversion.conversion;
     switch (descriptorClass) {

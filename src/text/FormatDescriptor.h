@@ -11,6 +11,7 @@
 #ifndef VKERRORHANDLING_SRC_TEXT_FORMATDESCRIPTOR_H_
 #define VKERRORHANDLING_SRC_TEXT_FORMATDESCRIPTOR_H_
 
+#include <cstddef>
 #include <cstdint>
 
 namespace VkNText {
@@ -35,6 +36,19 @@ constexpr uint32_t kMaxFieldWidth = 1100;
 // characters) up to the next blank or "%". Returns the count found; every
 // field beyond it is "" with class kClassUnrecognised. Null arguments give 0.
 uint32_t parseFormatDescriptors(const char* format, char (*descriptors)[kDescriptorSize], uint32_t* classes);
+
+// One descriptor where it stands in its format string: its first `length`
+// characters from the "%", and its class.
+struct VkSDescriptorView {
+    const char* start;
+    uint32_t length;
+    uint32_t descriptorClass;
+};
+
+// Finds what parseFormatDescriptors finds without copying it out: rendering
+// splits every message's format string, and reads only the descriptors its
+// text asks for. The views point into `format`. Null gives 0.
+uint32_t findFormatDescriptors(const char* format, VkSDescriptorView (&views)[kMaxDescriptors]);
 
 // Flag bits of a conversion.
 enum VkEConversionFlag : uint32_t {
@@ -71,6 +85,9 @@ struct VkSConversion {
 // letter; `conversion` then holds it. Everything else ("*", "$", "n", "L",
 // "j", "t", "I64", a second letter inside, junk after the letter) is false.
 bool parseConversion(const char* descriptor, uint32_t descriptorClass, VkSConversion& conversion);
+// The same for the first `length` characters at `descriptor`.
+bool parseConversion(const char* descriptor, size_t length, uint32_t descriptorClass,
+                     VkSConversion& conversion);
 
 // Size of a buffer that holds any rebuilt descriptor.
 constexpr uint32_t kConversionFormatSize = 24;

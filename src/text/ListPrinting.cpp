@@ -5,6 +5,7 @@
 #include <string>
 
 #include "VkErrorHandling/VkCErrorList.h"
+#include "catalogue/TextCatalogue.h"
 #include "list/ErrorEntry.h"
 #include "text/BlockWrite.h"
 #include "text/EntryText.h"
@@ -69,8 +70,9 @@ void renderTabbedRow(VkCTextBuilder& out, VkCErrorList& list, uint32_t index) {
         appendDecimal(out, entry->subModuleNumber);
     }
     out.push('\t');
-    const char* text = list.getMessageTemplate(index);
-    renderParameterText(out, list, index, text != nullptr ? text : "", list.getFormatString(index));
+    const char* text = VkNCatalogue::renderedTemplate(stringOrEmpty(entry->messageTemplate),
+                                                      entry->messageType, entry->errorCode);
+    renderParameterText(out, list, index, text, stringOrEmpty(entry->formatString));
 }
 
 void composeListText(VkCTextBuilder& text, VkCErrorList& list, bool tabbed) {

@@ -8,6 +8,7 @@
 
 #include "VkErrorHandling/VkCErrorList.h"
 #include "VkErrorHandling/VkCErrorManager.h"
+#include "catalogue/TextCatalogue.h"
 #include "list/ErrorEntry.h"
 #include "text/EntryText.h"
 #include "text/FormattedPiece.h"
@@ -95,8 +96,9 @@ void renderPlainEntry(VkCTextBuilder& out, VkCErrorList& list, uint32_t index) {
     }
     *p++ = '\n';
     out.commit(p);
-    const char* text = list.getMessageTemplate(index);
-    renderParameterText(out, list, index, text != nullptr ? text : "", list.getFormatString(index));
+    const char* text = VkNCatalogue::renderedTemplate(stringOrEmpty(entry->messageTemplate),
+                                                      entry->messageType, entry->errorCode);
+    renderParameterText(out, list, index, text, stringOrEmpty(entry->formatString));
     out.push('\n');
 }
 

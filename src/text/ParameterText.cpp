@@ -7,6 +7,7 @@
 #include <string>
 
 #include "VkErrorHandling/VkCErrorList.h"
+#include "list/ErrorEntry.h"
 #include "text/EntryText.h"
 #include "text/FormatDescriptor.h"
 #include "text/FormattedPiece.h"
@@ -101,44 +102,53 @@ void appendDouble(VkCTextBuilder& out, const VkSConversion& conversion, double v
     appendFormatted(out, format, value);
 }
 
-// Appends parameter `number` of entry `index` rendered by `descriptor`. A
+// The slot of parameter `number` (from 1) when the entry holds it with
+// `type`, else null: what the typed getters accept, read in place.
+const VkSParameter* typedSlot(const VkErrorListAccess::Entry* entry, uint32_t number, uint32_t type) {
+    if (entry == nullptr || number > entry->additionalParametersCount || number > kMaxAdditionalParameters) {
+        return nullptr;
+    }
+    const VkSParameter& slot = entry->additionalParameters[number - 1];
+    return slot.type == type ? &slot : nullptr;
+}
+
+// Appends parameter `number` of `entry` rendered by `descriptor`. A
 // parameter that is missing, holds another type, or whose descriptor is not
 // one safe conversion renders as nothing.
-void appendParameter(VkCTextBuilder& out, const VkCErrorList& list, uint32_t index, uint32_t number,
-                     const char* descriptor, uint32_t descriptorClass) {
+void appendParameter(VkCTextBuilder& out, const VkErrorListAccess::Entry* entry, uint32_t number,
+                     const VkNText::VkSDescriptorView& descriptor) {
+    const uint32_t descriptorClass = descriptor.descriptorClass;
     VkSConversion conversion;
+    auto parse = [&] {
+        return parseConversion(descriptor.start, descriptor.length, descriptorClass, conversion);
+    };
     switch (descriptorClass) {
-        case kClassString: {
+        case kClassString:
             // Width and precision don't apply: strings are shown as stored.
-            const char* text = nullptr;
-            if (list.getAdditionalParameter(index, number, text) == 0) out.appendCString(text);
-            return;
-        }
-        case kClassInt32: {
-            int32_t value = 0;
-            if (list.getAdditionalParameter(index, number, value) != 0) return;
-            if (parseConversion(descriptor, descriptorClass, conversion))
-                appendInteger(out, conversion, value, false);
-            return;
-        }
-        case kClassInt64: {
-            int64_t value = 0;
-            if (list.getAdditionalParameter(index, number, value) != 0) return;
-            if (!parseConversion(descriptor, descriptorClass, conversion)) return;
-            if (conversion.conversion == 'p') {
-                appendPointer(out, conversion, value);
-            } else {
-                appendInteger(out, conversion, value, true);
+            if (const VkSParameter* slot = typedSlot(entry, number, kParameterString)) {
+                if (slot->value.stringValue != nullptr) out.appendCString(slot->value.stringValue);
             }
             return;
-        }
-        case kClassDouble: {
-            double value = 0;
-            if (list.getAdditionalParameter(index, number, value) != 0) return;
-            if (parseConversion(descriptor, descriptorClass, conversion))
-                appendDouble(out, conversion, value);
+        case kClassInt32:
+            if (const VkSParameter* slot = typedSlot(entry, number, kParameterInt32)) {
+                if (parse()) appendInteger(out, conversion, slot->value.int32Value, false);
+            }
             return;
-        }
+        case kClassInt64:
+            if (const VkSParameter* slot = typedSlot(entry, number, kParameterInt64)) {
+                if (!parse()) return;
+                if (conversion.conversion == 'p') {
+                    appendPointer(out, conversion, slot->value.int64Value);
+                } else {
+                    appendInteger(out, conversion, slot->value.int64Value, true);
+                }
+            }
+            return;
+        case kClassDouble:
+            if (const VkSParameter* slot = typedSlot(entry, number, kParameterDouble)) {
+                if (parse()) appendDouble(out, conversion, slot->value.doubleValue);
+            }
+            return;
         default:
             return;
     }
@@ -159,13 +169,14 @@ void renderParameterText(VkCTextBuilder& out, const VkCErrorList& list, uint32_t
         out.appendCString(messageText);
         return;
     }
-    char descriptors[kMaxDescriptors][kDescriptorSize];
-    uint32_t classes[kMaxDescriptors];
-    const uint32_t count = parseFormatDescriptors(formatString, descriptors, classes);
+    VkSDescriptorView descriptors[kMaxDescriptors];
+    const uint32_t count = findFormatDescriptors(formatString, descriptors);
     if (count == 0) {
         out.append(kNoDescriptors, sizeof kNoDescriptors - 1);
         return;
     }
+
+    const VkErrorListAccess::Entry* entry = VkErrorListAccess::entryAt(list, index);
 
     // Plain characters are appended in runs; `literal` marks the start of the
     // run not yet appended. Texts are mostly plain prose, so the scan jumps
@@ -186,7 +197,7 @@ void renderParameterText(VkCTextBuilder& out, const VkCErrorList& list, uint32_t
                 out.append(kIndexOutOfRange, sizeof kIndexOutOfRange - 1);
                 return;
             }
-            appendParameter(out, list, index, number, descriptors[number - 1], classes[number - 1]);
+            appendParameter(out, entry, number, descriptors[number - 1]);
         }
         p += 2;  // a placeholder is the "%" and one character, whatever the number's length
         literal = p;

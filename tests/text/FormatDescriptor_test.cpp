@@ -8,21 +8,39 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace {
 
-// The descriptors found, as "descriptor:class" joined by blanks.
+// The descriptors found, as "descriptor:class" joined by blanks. The views
+// left in place must find exactly what the copies hold.
 std::string split(const char* format) {
     char descriptors[VkNText::kMaxDescriptors][VkNText::kDescriptorSize];
     uint32_t classes[VkNText::kMaxDescriptors];
     std::memset(descriptors, 'X', sizeof descriptors);  // left from an earlier use
     std::fill(std::begin(classes), std::end(classes), 9u);
     const uint32_t count = VkNText::parseFormatDescriptors(format, descriptors, classes);
+    VkNText::VkSDescriptorView views[VkNText::kMaxDescriptors];
+    EXPECT_EQ(VkNText::findFormatDescriptors(format, views), count) << format;
     std::string result;
     for (uint32_t i = 0; i < count; ++i) {
         result += (i == 0 ? "" : " ") + std::string(descriptors[i]) + ":" + std::to_string(classes[i]);
+        EXPECT_EQ(std::string(views[i].start, views[i].length), descriptors[i]) << format;
+        EXPECT_EQ(views[i].descriptorClass, classes[i]) << format;
+        // Parsed in place, where the format string goes on behind it, as from its copy.
+        for (uint32_t c = 1; c <= 4; ++c) {
+            VkNText::VkSConversion a, b;
+            const bool accepted = VkNText::parseConversion(views[i].start, views[i].length, c, a);
+            EXPECT_EQ(accepted, VkNText::parseConversion(descriptors[i], c, b)) << format;
+            EXPECT_TRUE(!accepted ||
+                        std::tie(a.flags, a.hasWidth, a.width, a.hasPrecision, a.precision, a.length,
+                                 a.conversion) == std::tie(b.flags, b.hasWidth, b.width, b.hasPrecision,
+                                                           b.precision, b.length, b.conversion))
+                << format;
+        }
     }
     for (uint32_t i = count; format != nullptr && i < VkNText::kMaxDescriptors; ++i) {
         if (descriptors[i][0] != '\0' || classes[i] != 0) result += " <stale field>";
@@ -45,6 +63,12 @@ TEST(FormatDescriptorTest, SplitsAndClassifies) {
     };
     for (const auto& c : cases) EXPECT_EQ(split(c[0]), c[1]) << c[0];
     EXPECT_EQ(split(nullptr), "");
+    std::mt19937 random(99);
+    for (int i = 0; i < 2000; ++i) {
+        std::string format;
+        for (size_t n = random() % 40; n > 0; --n) format += "%% 0-.9lhzdspfx,"[random() % 16];
+        split(format.c_str());
+    }
 }
 
 std::string rebuild(const char* descriptor, uint32_t descriptorClass) {
