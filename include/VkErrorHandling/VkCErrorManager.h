@@ -155,10 +155,11 @@ public:
 
     // ---- Master error lists -------------------------------------------------------------
     //
-    // One slot per thread (slot -1 = the calling thread) names the list into
-    // which the library reports failures of operations without a list of
-    // their own (for example reading a malformed image). Threads without a
-    // slot use the manager's own list.
+    // One slot per thread, numbered by the thread's kernel id (gettid();
+    // slot -1 = the calling thread), names the list into which the library
+    // reports failures of operations without a list of their own (for
+    // example reading a malformed image). Threads without a slot use the
+    // manager's own list.
 
     void setMasterErrorList(VkCErrorListPool& list, int32_t slot, bool keepExisting);
     void clearMasterErrorList(int32_t slot);
@@ -196,8 +197,8 @@ private:
     // Every member that the host may change while other threads read it is
     // atomic; all accesses are relaxed except where a comment says otherwise.
     std::atomic<uint32_t> sendMode;
-    // Published with release, read with acquire and without the lock; tables
-    // it replaced stay alive (chained to it) until the manager is destroyed.
+    // Published once with release, read with acquire and without the lock;
+    // it never moves or shrinks until the manager is destroyed.
     std::atomic<VkNManager::MasterTable*> masterErrorLists;
     std::atomic<uint32_t> myNodeId;
     std::atomic<uint32_t> applicationId;

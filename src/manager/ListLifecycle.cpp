@@ -4,7 +4,7 @@
 
 #include "list/ErrorEntry.h"
 #include "manager/ManagerAccess.h"
-#include "platform/RecursiveLock.h"
+#include "manager/MasterTable.h"
 #include "platform/ThreadId.h"
 
 namespace {
@@ -80,17 +80,11 @@ void VkErrorManagerAccess::removeList(VkCErrorManager& manager, VkCErrorList& li
     std::atomic<uint32_t>& holders = VkErrorListAccess::masterSlotCount(list);
     if (holders.load(std::memory_order_acquire) == 0) return;
 
-    // Only the calling thread's own slot may still name the list.
-    // Normally under the lock, so that a table being grown cannot copy the
-    // slot behind our back. When the lock cannot be had (another thread is
-    // stuck printing to a blocked stdout, say), the slot is still cleared in
-    // one atomic step, so that deleting one's own master list never ends the
-    // process merely because the lock was busy.
-    const uint32_t slot = VkNPlatform::currentThreadId();
-    auto* pool = static_cast<VkCErrorListPool*>(&list);
-    const bool locked = VkNPlatform::acquireLock(manager.mutexHandle) == 0;
+    // Only the calling thread's own slot may still name the list. No lock:
+    // slots never move, so the slot is cleared in one atomic step, and a
+    // deletion never waits for a thread that is printing.
     VkNManager::MasterTable* table = manager.masterErrorLists.load(std::memory_order_acquire);
-    if (table != nullptr) table->clearIf(slot, pool);
-    if (locked) VkNPlatform::releaseLock(manager.mutexHandle);
+    if (table != nullptr)
+        table->clearIf(VkNPlatform::currentThreadId(), static_cast<VkCErrorListPool*>(&list));
     if (holders.load(std::memory_order_acquire) != 0) std::exit(kExitListStillMaster);
 }

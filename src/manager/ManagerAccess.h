@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "VkErrorHandling/VkCErrorManager.h"
-#include "manager/MasterTable.h"
 
 namespace VkNManager {
 
@@ -46,10 +45,6 @@ struct VkErrorManagerAccess {
         return manager.defaultErrorList.load(std::memory_order_acquire);
     }
     static void* lockHandle(const VkCErrorManager& manager) { return manager.mutexHandle; }
-    static uint32_t masterTableCapacity(const VkCErrorManager& manager) {
-        const VkNManager::MasterTable* table = manager.masterErrorLists.load(std::memory_order_acquire);
-        return table != nullptr ? table->capacity() : 0;
-    }
 
     static uint32_t nodeId(const VkCErrorManager& manager) {
         return manager.myNodeId.load(std::memory_order_relaxed);

@@ -10,6 +10,17 @@ uint32_t resolveSlot(int32_t slot) {
     return slot == -1 ? VkNPlatform::currentThreadId() : static_cast<uint32_t>(slot);
 }
 
+// The table, created on first need; null when memory is short. Called
+// under the lock, so only one thread ever creates it.
+VkNManager::MasterTable* tableForWriting(std::atomic<VkNManager::MasterTable*>& published) {
+    VkNManager::MasterTable* table = published.load(std::memory_order_relaxed);
+    if (table == nullptr) {
+        table = VkNManager::MasterTable::create();
+        if (table != nullptr) published.store(table, std::memory_order_release);
+    }
+    return table;
+}
+
 }  // namespace
 
 void VkCErrorManager::setMasterErrorList(VkCErrorListPool& list, int32_t slot, bool keepExisting) {
@@ -21,28 +32,19 @@ void VkCErrorManager::setMasterErrorList(VkCErrorListPool& list, int32_t slot, b
         return;
     }
     if (lock() != 0) return;
-    VkNManager::MasterTable* table = masterErrorLists.load(std::memory_order_relaxed);
-    if (table == nullptr || index >= table->capacity()) {
-        VkNManager::MasterTable* grown = VkNManager::MasterTable::grow(table, VkNManager::capacityFor(index));
-        if (grown == nullptr) {
-            // Released before reporting: the report may call into the host,
-            // and the lock is never held across a call into the host.
-            unlock();
-            VkNManager::reportAllocationFailure(*this, __LINE__, "VkCErrorManager::setMasterErrorList");
-            return;
-        }
-        masterErrorLists.store(grown, std::memory_order_release);
-        table = grown;
-    }
-    if (!keepExisting || table->get(index) == nullptr) table->exchange(index, &list);
+    VkNManager::MasterTable* table = tableForWriting(masterErrorLists);
+    const bool stored = table != nullptr && table->set(index, &list, keepExisting);
     unlock();
+    // Reported after the release: the report may call into the host, and
+    // the lock is never held across a call into the host.
+    if (!stored) VkNManager::reportAllocationFailure(*this, __LINE__, "VkCErrorManager::setMasterErrorList");
 }
 
 void VkCErrorManager::clearMasterErrorList(int32_t slot) {
     const uint32_t index = resolveSlot(slot);
     if (lock() != 0) return;
     VkNManager::MasterTable* table = masterErrorLists.load(std::memory_order_relaxed);
-    if (table != nullptr && index < table->capacity()) table->exchange(index, nullptr);
+    if (table != nullptr) table->clear(index);
     unlock();
 }
 

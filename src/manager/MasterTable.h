@@ -11,49 +11,62 @@
 
 namespace VkNManager {
 
-// A fixed-capacity array of slots. The manager replaces a table by a larger
-// copy instead of resizing it, so that readers can use a table without the
-// lock: a table never changes its capacity, and the table it replaced stays
-// alive, owned by its successor, until the newest table is deleted.
+// A radix tree over the 32-bit slot number: four levels of 256 entries, the
+// last of which hold the slots. Thread ids run up to 4,194,304 and explicit
+// slots up to 2^31 - 1, so an array indexed by slot would cost megabytes for
+// a single thread; here memory follows the slots in use, one 2 KB node per
+// range of 256 slots touched plus the nodes above it. The threads of one
+// process have nearby ids and share one leaf or a few.
 //
-// Thread safety: slot reads are lock-free (acquire loads); slot writes and
-// growth happen only under the manager's lock. The table does not own the
-// lists it names.
+// Chosen over an open-addressing hash table because nodes never move once
+// allocated: a reader without the lock follows at most four acquire loads
+// and can never meet a half-copied or freed table, and a thread may clear
+// its own slot with one compare-exchange without the lock at any time. A
+// hash table would have to rehash into new arrays as it fills, keeping old
+// ones alive for readers, and leave tombstones behind cleared slots.
+//
+// Thread safety: get() and clearIf() are lock-free and may run on any
+// thread; set() and clear() run only under the manager's lock. The table
+// does not own the lists it names, and it keeps each list's count of slots
+// naming it up to date, so that deleting a list can tell in one load
+// whether any slot still names it.
 class MasterTable {
   public:
-    // A table of `capacity` empty slots that holds the slots of `previous`
-    // (may be null) and takes ownership of it. Null when memory is short;
-    // `previous` then stays with the caller.
-    static MasterTable* grow(MasterTable* previous, uint32_t capacity);
-    // Deletes this table and every table it replaced.
+    // An empty table, or null when memory is short.
+    static MasterTable* create();
     ~MasterTable();
     MasterTable(const MasterTable&) = delete;
     MasterTable& operator=(const MasterTable&) = delete;
 
-    uint32_t capacity() const { return capacity_; }
-    // The list in `slot`, or null for an empty or out-of-range slot.
-    VkCErrorListPool* get(uint32_t slot) const {
-        return slot < capacity_ ? slots_[slot].load(std::memory_order_acquire) : nullptr;
-    }
-    // Stores `list` (may be null) in `slot` < capacity() and returns the list
-    // it replaced. Keeps each list's count of naming slots up to date.
-    VkCErrorListPool* exchange(uint32_t slot, VkCErrorListPool* list);
+    // The list in `slot`, or null.
+    VkCErrorListPool* get(uint32_t slot) const;
+    // Stores `list` in `slot` unless `keepExisting` and the slot names a
+    // list already. False, with the table unchanged, when the slot's part of
+    // the table cannot be allocated.
+    bool set(uint32_t slot, VkCErrorListPool* list, bool keepExisting);
+    // Empties `slot`.
+    void clear(uint32_t slot);
     // Empties `slot` if it names `expected`, in one atomic step; true if it did.
     bool clearIf(uint32_t slot, VkCErrorListPool* expected);
 
   private:
-    MasterTable(uint32_t capacity, std::atomic<VkCErrorListPool*>* slots, MasterTable* previous);
+    struct Node;
+    MasterTable();
 
-    const uint32_t capacity_;
-    std::atomic<VkCErrorListPool*>* const slots_;
-    MasterTable* const previous_;  // owned; kept for readers that still use it
+    // The cell of `slot` in its leaf, or null when its path is incomplete
+    // and `create` is false or the missing nodes cannot be allocated.
+    std::atomic<void*>* cellFor(uint32_t slot, bool create);
+    // The nodes for `slot` from `level` down to its leaf, linked to one
+    // another but not yet to the table; null, with nothing kept, when memory
+    // is short, so that a failed growth leaves the table as it was.
+    static Node* newPath(uint32_t slot, int level);
+    // Deletes `node`, found at `level` (0: the root), and every node below.
+    static void deleteNode(Node* node, int level);
+
+    Node* root_;
 };
 
-// The capacity a table needs to hold `slot`: twice the slot, at least 64.
-// `slot` must be below 2^31.
-inline uint32_t capacityFor(uint32_t slot) { return slot < 32 ? 64 : 2 * slot; }
-
-// Slots of 2^31 and above cannot be doubled in 32 bits; they are refused.
+// Slots of 2^31 and above are refused, as they always were.
 constexpr uint32_t kFirstInvalidSlot = 0x80000000u;
 
 }  // namespace VkNManager

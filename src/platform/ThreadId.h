@@ -1,12 +1,9 @@
-// A small, dense 32-bit id for the calling thread.
+// The calling thread's id as the kernel knows it (gettid()).
 //
-// The manager's master error list table is a plain array indexed by thread
-// id, and its length follows the largest id that ever registered. Linux
-// kernel thread ids run into the millions, which would make that table
-// megabytes long, so instead the threads of the process are numbered from 1
-// in order of first use, and the number of a thread that has exited is
-// handed to the next new thread. Ids therefore stay below the peak number of
-// threads alive at once.
+// The manager keys each thread's master error list slot by this id, so a
+// slot number n always means the thread whose id is n, and the number stays
+// the same for the thread's whole life, its thread-local destructors
+// included. Ids run up to the kernel's pid_max (at most 4,194,304).
 #ifndef VKERRORHANDLING_SRC_PLATFORM_THREADID_H_
 #define VKERRORHANDLING_SRC_PLATFORM_THREADID_H_
 
@@ -14,7 +11,8 @@
 
 namespace VkNPlatform {
 
-// The calling thread's id (>= 1); stable for the thread's life.
+// The calling thread's id (>= 1). Thread-safe; cached per thread after the
+// first call, and taken afresh in a forked child.
 uint32_t currentThreadId();
 
 }  // namespace VkNPlatform
