@@ -120,6 +120,17 @@ TEST(PoolAllocation, ReportsNullReleasesAndFailedAllocationsOnly) {
         EXPECT_STREQ("", pool.getFormatString(i));
     }
     EXPECT_EQ(3u, pool.getMessageType(2));
+
+    // A host clock that throws cannot escape the noexcept operators: the
+    // report is kept, with the default stamp.
+    pool.reset();
+    VkCErrorManager::getInstance().setTimeStampCallback([]() -> uint64_t { throw 1; });
+    VkNErrorManager::DebugSimulateMemoryOverflow = 1;
+    EXPECT_EQ(nullptr, new (pool) int(5));
+    VkNErrorManager::DebugSimulateMemoryOverflow = 0;
+    VkCErrorManager::getInstance().setTimeStampCallback(nullptr);
+    EXPECT_EQ(0x100401u, pool.getErrorCode(0));
+    EXPECT_EQ(0x1010u, pool.getTimeStamp(0));
 }
 
 }  // namespace
