@@ -28,6 +28,24 @@ int usageError(const char* command, const std::string& what) {
     return kExitUsage;
 }
 
+bool parseBroker(const std::string& text, std::string& host, int& port) {
+    const size_t colon = text.rfind(':');
+    const bool bracketed = !text.empty() && text[0] == '[';
+    const size_t close = text.find(']');
+    const bool hasPort = colon != std::string::npos && (!bracketed || colon > close);
+    host = text.substr(0, hasPort ? colon : std::string::npos);
+    if (bracketed && host.size() >= 2 && host.back() == ']') host = host.substr(1, host.size() - 2);
+    port = 1883;
+    if (hasPort) {
+        const std::string digits = text.substr(colon + 1);
+        if (digits.empty() || digits.size() > 5 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        port = std::stoi(digits);
+    }
+    return !host.empty() && port >= 1 && port <= 65535;
+}
+
 bool readInput(const char* command, const std::string& path, std::vector<unsigned char>& bytes) {
     const bool fromStdin = path == "-";
     std::FILE* file = fromStdin ? stdin : std::fopen(path.c_str(), "rb");

@@ -43,11 +43,17 @@ int usageError(const char* command, const std::string& what);
 // why on standard error and returns false.
 bool readInput(const char* command, const std::string& path, std::vector<unsigned char>& bytes);
 
+// Splits "HOST:PORT", "HOST" (port 1883) or "[IPV6]:PORT". False when the
+// port is not a number from 1 to 65535.
+bool parseBroker(const std::string& text, std::string& host, int& port);
+
 // The subcommands, one file each.
 void addExplainCommand(CLI::App& vkerr);
 void addDecodeCommand(CLI::App& vkerr);
 void addEncodeCommand(CLI::App& vkerr);
 void addDemoCommand(CLI::App& vkerr);
+void addCollectCommand(CLI::App& vkerr);
+void addPublishCommand(CLI::App& vkerr);
 
 }  // namespace VkNTool
 

@@ -1,5 +1,6 @@
 // vkerr decode: read a list image or a message image with the library's own
 // readers and print the messages, or annotate the image field by field.
+#include <VkErrorHandling/Delivery/MessageLayouts.h>
 #include <VkErrorHandling/VkCErrorList.h>
 #include <VkErrorHandling/VkCErrorManager.h>
 
@@ -12,8 +13,7 @@
 
 #include "Cli.h"
 #include "ImageAnnotator.h"
-#include "ImageFormat.h"
-#include "MessageLayouts.h"
+#include "ImageReader.h"
 
 namespace VkNTool {
 namespace {
@@ -42,64 +42,34 @@ struct DecodeOptions {
     std::string path = "-";
 };
 
-// No more messages can be in an image than message blocks fit in its bytes,
-// so a hostile message count cannot make the receiving list huge.
-uint32_t listCapacity(const std::vector<unsigned char>& image) {
-    const uint64_t fitting = image.size() / kMinimumMessageSize + 1;
-    uint64_t declared = fitting;
-    if (image.size() >= 32) declared = loadBigEndian32(image.data() + 28);
-    const uint64_t capacity = declared < fitting ? declared : fitting;
-    return capacity == 0 ? 1 : static_cast<uint32_t>(capacity);
-}
-
 // Says why the image was rejected: the reports the library's reader recorded
-// into this thread's master error list, or, for faults the reader does not
-// report (the data ends early, a wrong length prefix), the annotator's finding.
+// into this thread's master error list, in full, or the annotator's finding.
 void reportRejection(VkCErrorListPool& master, const std::vector<unsigned char>& image) {
     if (master.getNumberOfUsedEntries() > 0) {
         master.print(stderr, false);
         return;
     }
-    const ImageAnnotation annotation = annotateImage(image.data(), image.size());
-    const AnnotatedField* fault = annotation.firstFault();
-    if (fault != nullptr) {
-        std::fprintf(stderr, "vkerr decode: malformed image: %s at offset 0x%zx: %s\n", fault->name.c_str(),
-                     fault->offset, fault->note.c_str());
-    } else {
-        std::fprintf(stderr, "vkerr decode: the library's reader rejected the image\n");
-    }
+    std::fprintf(stderr, "vkerr decode: malformed image: %s\n",
+                 rejectionReason(master, image.data(), image.size()).c_str());
 }
 
-int decodeMessages(const std::vector<unsigned char>& image, Layout layout) {
+int decodeMessages(const std::vector<unsigned char>& image, VkNDelivery::Layout layout) {
     if (image.size() > UINT32_MAX) {
         std::fprintf(stderr, "vkerr decode: the input has %zu bytes; images hold at most 4294967295\n",
                      image.size());
         return kExitMalformed;
     }
-    const auto length = static_cast<uint32_t>(image.size());
     VkCErrorListPool& master = VkCErrorManager::getInstance().getMasterErrorList();
     master.reset();
-
-    std::unique_ptr<VkCErrorList> list;
-    uint32_t decoded;
-    bool accepted;
-    if (classifyImage(image.data(), image.size()) == ImageKind::kMessage) {
-        list.reset(new VkCErrorList(1, 10, 0, 0, nullptr));
-        accepted = list->deSerializeMessage(0, image.data(), length) == 0;
-        decoded = accepted ? 1 : 0;
-    } else {
-        // Anything that is not a message image goes to the list reader, which
-        // reports a foreign identifier itself.
-        list.reset(new VkCErrorList(listCapacity(image), 10, 0, 0, nullptr));
-        accepted = list->deSerialize(image.data(), length) >= 0;
-        decoded = list->getNumberOfUsedEntries();
-    }
-    for (uint32_t index = 0; index < decoded; ++index) {
-        const std::string text = renderMessage(*list, index, layout);
+    const ReadImage read = readImage(image.data(), image.size());
+    std::string text;
+    for (uint32_t index = 0; index < read.list->getNumberOfUsedEntries(); ++index) {
+        text.clear();
+        VkNDelivery::appendMessage(text, *read.list, index, layout);
         std::fwrite(text.data(), 1, text.size(), stdout);
     }
     std::fflush(stdout);
-    if (accepted) return kExitOk;
+    if (read.accepted) return kExitOk;
     reportRejection(master, image);
     return kExitMalformed;
 }
@@ -114,6 +84,7 @@ int runDecode(const DecodeOptions& options) {
         std::fputs(formatAnnotation(annotation, image.data(), image.size()).c_str(), stdout);
         return annotation.firstFault() == nullptr ? kExitOk : kExitMalformed;
     }
+    using VkNDelivery::Layout;
     const Layout layout = options.json ? Layout::kJson : options.tabbed ? Layout::kTabbed : Layout::kPlain;
     return decodeMessages(image, layout);
 }

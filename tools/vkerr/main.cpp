@@ -21,18 +21,19 @@ const char kUsage[] =
     "  decode --annotate [FILE]                dump an image field by field, marking faults\n"
     "  encode [FILE]                           write a list image of sample messages\n"
     "  demo                                    show the library at work, as a host uses it\n"
+    "  collect --broker HOST:PORT [OPTIONS]    print or store the images published to a broker\n"
+    "  publish FILE --broker HOST:PORT --topic TOPIC\n"
+    "                                          publish an image from a file\n"
     "\n"
     "FILE '-' or no FILE means standard input (standard output for encode).\n"
     "'vkerr COMMAND --help' describes a command.\n"
     "\n"
     "exit status: 0 success, 1 unknown code, 2 malformed image, 64 wrong arguments,\n"
-    "66 unreadable input.\n";
+    "66 unreadable input, 69 broker unavailable.\n";
 
 void (*const kCommands[])(CLI::App&) = {
-    VkNTool::addExplainCommand,
-    VkNTool::addDecodeCommand,
-    VkNTool::addEncodeCommand,
-    VkNTool::addDemoCommand,
+    VkNTool::addExplainCommand, VkNTool::addDecodeCommand,  VkNTool::addEncodeCommand,
+    VkNTool::addDemoCommand,    VkNTool::addCollectCommand, VkNTool::addPublishCommand,
 };
 
 // The subcommand being parsed when CLI11 gave up, or null for vkerr itself.

@@ -1,18 +1,22 @@
-#include "MessageLayouts.h"
+#include "VkErrorHandling/Delivery/MessageLayouts.h"
 
-#include <VkErrorHandling/VkCErrorList.h>
-
+#include <cstdio>
 #include <vector>
 
-#include "JsonWriter.h"
-#include "TextUtil.h"
+#include "VkErrorHandling/Delivery/JsonWriter.h"
 
-namespace VkNTool {
+namespace VkNDelivery {
 namespace {
 
 const char* messageTypeName(uint32_t type) {
     static const char* const kNames[] = {"Log", "Info", "Warning", "Error", "Severe Error", "Event"};
     return type < 6 ? kNames[type] : "Unknown Type";
+}
+
+std::string hexCode(uint32_t code) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", code);
+    return text;
 }
 
 // A parameter's type is found by asking for each type in turn: the getters
@@ -55,7 +59,7 @@ std::string messageToJson(const VkCErrorList& list, uint32_t index) {
         .addUnsigned("messageType", type)
         .add("messageTypeName", messageTypeName(type))
         .addUnsigned("errorCode", code)
-        .add("errorCodeHex", stringPrintf("0x%08X", code))
+        .add("errorCodeHex", hexCode(code))
         .addUnsigned("lineNumber", list.getLineNumber(index))
         .add("functionName", list.getFunctionName(index))
         .addUnsigned("timeStamp", list.getTimeStamp(index))
@@ -71,20 +75,29 @@ std::string messageToJson(const VkCErrorList& list, uint32_t index) {
     return object.str();
 }
 
-std::string renderMessage(VkCErrorList& list, uint32_t index, Layout layout) {
-    std::string out;
+void appendMessage(std::string& out, VkCErrorList& list, uint32_t index, Layout layout) {
     switch (layout) {
         case Layout::kPlain:
             list.printError(out, index);
             break;
-        case Layout::kTabbed:
-            list.getTabbedMessageData(out, index, nullptr);
+        case Layout::kTabbed: {
+            // A row turns every line feed of the string it is given into a
+            // carriage return, so each row starts in a string of its own.
+            std::string row;
+            list.getTabbedMessageData(row, index, nullptr);
+            out += row;
             break;
+        }
         case Layout::kJson:
-            out = messageToJson(list, index) + "\n";
+            out += messageToJson(list, index);
+            out += '\n';
             break;
     }
-    return out;
 }
 
-}  // namespace VkNTool
+void appendList(std::string& out, VkCErrorList& list, Layout layout) {
+    const uint32_t used = list.getNumberOfUsedEntries();
+    for (uint32_t index = 0; index < used; ++index) appendMessage(out, list, index, layout);
+}
+
+}  // namespace VkNDelivery

@@ -2,30 +2,32 @@
 //
 // Message strings come off the wire and may hold any bytes, so escaping is
 // total: the output is always valid JSON in valid UTF-8, on one line.
-#ifndef VKERR_TOOLS_JSONWRITER_H_
-#define VKERR_TOOLS_JSONWRITER_H_
+#ifndef VKERRORHANDLING_DELIVERY_JSONWRITER_H_
+#define VKERRORHANDLING_DELIVERY_JSONWRITER_H_
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace VkNTool {
+#include "VkErrorHandling/Delivery/DeliveryExport.h"
+
+namespace VkNDelivery {
 
 // Appends `length` bytes of `text` as a JSON string literal, quotes included.
 // Quote, backslash and control characters (and DEL) are escaped; well-formed
 // UTF-8 is copied; every byte that does not belong to a well-formed UTF-8
 // sequence (stray continuation bytes, overlong forms, surrogates, code points
 // above U+10FFFF, sequences cut short) becomes U+FFFD, written as \ufffd.
-void appendJsonString(std::string& out, const char* text, size_t length);
+VK_DELIVERY_EXPORT void appendJsonString(std::string& out, const char* text, size_t length);
 // A null `text` is written as the empty string.
-void appendJsonString(std::string& out, const char* text);
+VK_DELIVERY_EXPORT void appendJsonString(std::string& out, const char* text);
 
 // Builds one flat JSON object, member by member, in insertion order. Keys are
 // the caller's literals and are escaped like any string.
 //
 // Thread safety: none; one writer per object being built.
-class JsonObject {
+class VK_DELIVERY_EXPORT JsonObject {
   public:
     JsonObject& add(const char* key, const char* text);
     JsonObject& add(const char* key, const std::string& text);
@@ -48,8 +50,8 @@ class JsonObject {
 };
 
 // Joins finished JSON values into an array: "[a,b,...]".
-std::string jsonArray(const std::vector<std::string>& values);
+VK_DELIVERY_EXPORT std::string jsonArray(const std::vector<std::string>& values);
 
-}  // namespace VkNTool
+}  // namespace VkNDelivery
 
-#endif  // VKERR_TOOLS_JSONWRITER_H_
+#endif  // VKERRORHANDLING_DELIVERY_JSONWRITER_H_

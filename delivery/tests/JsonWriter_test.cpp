@@ -1,12 +1,11 @@
-#include "JsonWriter.h"
-
+#include <VkErrorHandling/Delivery/JsonWriter.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
 
-namespace VkNTool {
+namespace VkNDelivery {
 namespace {
 
 std::string escape(const std::string& bytes) {
@@ -15,7 +14,7 @@ std::string escape(const std::string& bytes) {
     return out;
 }
 
-TEST(VkerrToolJsonString, EscapesWhatJsonRequiresAndCopiesValidUtf8) {
+TEST(DeliveryJsonString, EscapesWhatJsonRequiresAndCopiesValidUtf8) {
     struct Case {
         std::string input;
         std::string expected;
@@ -35,7 +34,7 @@ TEST(VkerrToolJsonString, EscapesWhatJsonRequiresAndCopiesValidUtf8) {
     for (const Case& c : cases) EXPECT_EQ(escape(c.input), c.expected) << c.input;
 }
 
-TEST(VkerrToolJsonString, ReplacesEveryByteOutsideWellFormedUtf8) {
+TEST(DeliveryJsonString, ReplacesEveryByteOutsideWellFormedUtf8) {
     struct Case {
         const char* what;
         std::string input;
@@ -56,13 +55,13 @@ TEST(VkerrToolJsonString, ReplacesEveryByteOutsideWellFormedUtf8) {
     for (const Case& c : cases) EXPECT_EQ(escape(c.input), c.expected) << c.what;
 }
 
-TEST(VkerrToolJsonString, NullIsEmpty) {
+TEST(DeliveryJsonString, NullIsEmpty) {
     std::string out;
     appendJsonString(out, nullptr);
     EXPECT_EQ(out, "\"\"");
 }
 
-TEST(VkerrToolJsonObject, BuildsOneLineObjectInOrder) {
+TEST(DeliveryJsonObject, BuildsOneLineObjectInOrder) {
     JsonObject inner;
     inner.add("type", "int32").addSigned("value", -7);
     JsonObject object;
@@ -78,7 +77,7 @@ TEST(VkerrToolJsonObject, BuildsOneLineObjectInOrder) {
         "\"params\":[{\"type\":\"int32\",\"value\":-7},{\"type\":\"int32\",\"value\":-7}],\"none\":[]}");
 }
 
-TEST(VkerrToolJsonObject, DoublesReadBackExactlyAndNonFiniteBecomeStrings) {
+TEST(DeliveryJsonObject, DoublesReadBackExactlyAndNonFiniteBecomeStrings) {
     JsonObject object;
     object.addDouble("third", 1.0 / 3.0)
         .addDouble("nan", std::nan(""))
@@ -92,4 +91,4 @@ TEST(VkerrToolJsonObject, DoublesReadBackExactlyAndNonFiniteBecomeStrings) {
 }
 
 }  // namespace
-}  // namespace VkNTool
+}  // namespace VkNDelivery

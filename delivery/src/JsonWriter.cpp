@@ -1,10 +1,10 @@
-#include "JsonWriter.h"
+#include "VkErrorHandling/Delivery/JsonWriter.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-namespace VkNTool {
+namespace VkNDelivery {
 namespace {
 
 bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
@@ -155,4 +155,4 @@ std::string jsonArray(const std::vector<std::string>& values) {
     return out;
 }
 
-}  // namespace VkNTool
+}  // namespace VkNDelivery

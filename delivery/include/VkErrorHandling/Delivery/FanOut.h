@@ -1,0 +1,80 @@
+// The fan-out: one message-manager callback that hands every sent list to
+// each attached sink in turn.
+//
+// The manager has exactly one message-manager callback, and install() makes
+// the fan-out that callback. A host that had a callback of its own attaches
+// it as a FunctionSink, so it keeps it and gains the other sinks:
+//
+//     FanOut& fanOut = FanOut::process();
+//     fanOut.attach(std::make_shared<FunctionSink>(myCallback));
+//     fanOut.attach(std::make_shared<FileSink>(fileOptions));
+//     FanOut::install();
+//
+// Sends call the callback on the sending thread without the manager's lock,
+// so deliver() runs on many threads at once. Each sink serialises its own
+// writes and bounds how long a sender waits for it (see Sink); nothing a
+// sink throws reaches the sender.
+#ifndef VKERRORHANDLING_DELIVERY_FANOUT_H_
+#define VKERRORHANDLING_DELIVERY_FANOUT_H_
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "VkErrorHandling/Delivery/DeliveryExport.h"
+#include "VkErrorHandling/Delivery/Sink.h"
+
+namespace VkNDelivery {
+
+// Ownership: holds a shared reference to each attached sink; a detached sink
+// may still finish a delivery that began before detach() returned.
+// Thread safety: every operation from any thread at any time. deliver()
+// reads an immutable snapshot of the sinks, which attach and detach replace,
+// so senders never wait for a change of the set.
+class VK_DELIVERY_EXPORT FanOut {
+  public:
+    static constexpr std::chrono::milliseconds kDefaultWait{100};
+
+    FanOut();
+    ~FanOut();
+    FanOut(const FanOut&) = delete;
+    FanOut& operator=(const FanOut&) = delete;
+
+    // The fan-out that install() connects to the manager. It is never
+    // destroyed, so messages sent while the process exits still find it;
+    // detach sinks that need closing before then.
+    static FanOut& process();
+    // Makes process() the manager's message-manager callback, replacing the
+    // one set before, and adds delivery (bit 1) to the manager's send mode.
+    static void install();
+    // Removes the fan-out as the manager's callback if it is.
+    static void uninstall();
+
+    // Adds `sink` behind those attached already; a sink attached twice gets
+    // every list twice. A null sink is ignored.
+    void attach(std::shared_ptr<Sink> sink);
+    // Removes the first attachment of `sink`; false if it was not attached.
+    bool detach(const Sink* sink);
+    size_t sinkCount() const;
+
+    // How long a sender waits for a sink that another thread holds.
+    void setWait(std::chrono::milliseconds wait);
+
+    // Hands `list` to every attached sink, in the order they were attached.
+    void deliver(VkCErrorList& list) noexcept;
+
+  private:
+    using SinkSet = std::vector<std::shared_ptr<Sink>>;
+
+    std::shared_ptr<const SinkSet> snapshot() const;
+
+    std::mutex changeMutex_;                // serialises attach and detach
+    std::shared_ptr<const SinkSet> sinks_;  // read and replaced with std::atomic_load/store
+    std::atomic<int64_t> waitMilliseconds_;
+};
+
+}  // namespace VkNDelivery
+
+#endif  // VKERRORHANDLING_DELIVERY_FANOUT_H_
