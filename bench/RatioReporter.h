@@ -38,6 +38,8 @@ struct Comparison {
 
 // The rows of this suite, in the order they are printed.
 std::vector<Comparison> suiteComparisons();
+// The rows of the delivery suite (vkerr_delivery_bench).
+std::vector<Comparison> deliveryComparisons();
 
 class RatioReporter : public benchmark::ConsoleReporter {
   public:

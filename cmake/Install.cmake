@@ -1,6 +1,7 @@
-# Installation: the public headers, the versioned shared library with its
-# SONAME, a CMake package (find_package(VkErrorHandling CONFIG) giving the
-# target VkErrorHandling::VkErrorHandling) and a pkg-config file.
+# Installation: the public headers, the versioned shared libraries with their
+# SONAMEs, a CMake package (find_package(VkErrorHandling CONFIG) giving the
+# targets VkErrorHandling::VkErrorHandling and, when built,
+# VkErrorHandling::Delivery) and a pkg-config file for each library.
 include(CMakePackageConfigHelpers)
 
 set(VKERR_CMAKE_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/VkErrorHandling)
@@ -9,7 +10,14 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/VkErrorHandling
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
         FILES_MATCHING PATTERN "*.h")
 
-install(TARGETS VkErrorHandling
+set(VKERR_INSTALLED_LIBRARIES VkErrorHandling)
+if(TARGET VkErrorHandlingDelivery)
+    list(APPEND VKERR_INSTALLED_LIBRARIES VkErrorHandlingDelivery)
+    install(DIRECTORY ${PROJECT_SOURCE_DIR}/delivery/include/VkErrorHandling
+            DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+            FILES_MATCHING PATTERN "*.h")
+endif()
+install(TARGETS ${VKERR_INSTALLED_LIBRARIES}
         EXPORT VkErrorHandlingTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
@@ -46,3 +54,8 @@ else()
 endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/VkErrorHandling.pc.in ${PROJECT_BINARY_DIR}/VkErrorHandling.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/VkErrorHandling.pc DESTINATION ${VKERR_PKGCONFIG_DIR})
+if(TARGET VkErrorHandlingDelivery)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/VkErrorHandlingDelivery.pc.in
+                   ${PROJECT_BINARY_DIR}/VkErrorHandlingDelivery.pc @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/VkErrorHandlingDelivery.pc DESTINATION ${VKERR_PKGCONFIG_DIR})
+endif()

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev pkg-config
-    libcli11-dev)
+    libcli11-dev libmosquitto-dev mosquitto mosquitto-clients)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

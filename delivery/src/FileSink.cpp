@@ -16,9 +16,14 @@ std::string rotatedName(const std::string& path, uint32_t number) {
 }
 
 // True when the file's last byte is not a line feed: a write cut short.
-bool endsMidLine(int fd, uint64_t size) {
+bool endsMidLine(const std::string& path, uint64_t size) {
+    if (size == 0) return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
     char last = '\n';
-    return size > 0 && pread(fd, &last, 1, static_cast<off_t>(size - 1)) == 1 && last != '\n';
+    const bool cut = pread(fd, &last, 1, static_cast<off_t>(size - 1)) == 1 && last != '\n';
+    ::close(fd);
+    return cut;
 }
 
 }  // namespace
@@ -45,7 +50,7 @@ bool FileSink::ensureOpen() {
     if (options_.path != "-" && fstat(fd_, &status) == 0 && S_ISREG(status.st_mode)) {
         rotatable_ = true;
         size_ = static_cast<uint64_t>(status.st_size);
-        needsNewline_ = endsMidLine(fd_, size_);
+        needsNewline_ = endsMidLine(options_.path, size_);
     } else {
         rotatable_ = false;
         size_ = 0;

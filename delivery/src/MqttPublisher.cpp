@@ -175,7 +175,7 @@ bool MqttPublisher::Connection::close(milliseconds limit) {
         closed_ = true;
     }
     const MqttPublisherCounters now = counters();
-    return now.queued == 0 && now.acknowledged >= now.published;
+    return now.queued == 0 && now.dropped == 0 && now.acknowledged >= now.published;
 }
 
 MqttPublisherCounters MqttPublisher::Connection::counters() const {

@@ -78,7 +78,8 @@ class VK_DELIVERY_EXPORT MqttPublisher : public Sink {
     // Hands over what is queued and waits for the broker's acknowledgements,
     // then disconnects. Returns within `limit` (give it at least a few tens
     // of milliseconds), whether the broker is there or not; what is then
-    // still queued is dropped. True when every image was acknowledged.
+    // still queued is dropped. True when every image ever given was
+    // acknowledged: none dropped, none left unconfirmed.
     // Later sends are dropped.
     bool close(std::chrono::milliseconds limit);
 
