@@ -18,13 +18,22 @@ bool heldByThisThread(const Sink* sink) {
     return false;
 }
 
-// Marks `sink` as held by this thread for the lifetime of the mark.
+// Marks `sink` as held by this thread for the lifetime of the mark, and
+// releases it at the end, also when write() throws.
 class HeldMark {
   public:
-    explicit HeldMark(const Sink* sink) { t_heldSinks[t_heldCount++] = sink; }
-    ~HeldMark() { --t_heldCount; }
+    HeldMark(const Sink* sink, std::function<void()> release) : release_(std::move(release)) {
+        t_heldSinks[t_heldCount++] = sink;
+    }
+    ~HeldMark() {
+        --t_heldCount;
+        release_();
+    }
     HeldMark(const HeldMark&) = delete;
     HeldMark& operator=(const HeldMark&) = delete;
+
+  private:
+    std::function<void()> release_;
 };
 
 }  // namespace
@@ -37,12 +46,11 @@ DeliveryResult Sink::deliver(VkCErrorList& list, std::chrono::milliseconds wait)
         reentered_.fetch_add(1, std::memory_order_relaxed);
         return DeliveryResult::kReentered;
     }
-    std::unique_lock<std::timed_mutex> lock(mutex_, std::defer_lock);
-    if (!lock.try_lock_for(wait)) {
+    if (!acquire(wait)) {
         busy_.fetch_add(1, std::memory_order_relaxed);
         return DeliveryResult::kBusy;
     }
-    HeldMark mark(this);
+    HeldMark mark(this, [this] { release(); });
     try {
         write(list);
     } catch (...) {
@@ -51,6 +59,21 @@ DeliveryResult Sink::deliver(VkCErrorList& list, std::chrono::milliseconds wait)
     }
     delivered_.fetch_add(1, std::memory_order_relaxed);
     return DeliveryResult::kDelivered;
+}
+
+bool Sink::acquire(std::chrono::milliseconds wait) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!released_.wait_for(lock, wait, [this] { return !held_; })) return false;
+    held_ = true;
+    return true;
+}
+
+void Sink::release() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        held_ = false;
+    }
+    released_.notify_one();
 }
 
 SinkCounters Sink::counters() const {

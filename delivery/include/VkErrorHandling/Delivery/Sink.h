@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -63,7 +64,15 @@ class VK_DELIVERY_EXPORT Sink {
     virtual void write(VkCErrorList& list) = 0;
 
   private:
-    std::timed_mutex mutex_;
+    bool acquire(std::chrono::milliseconds wait);
+    void release();
+
+    // The sink's lock, held across write(). A flag under a mutex with a
+    // condition variable rather than a timed mutex: its timed wait is on
+    // the steady clock and visible to ThreadSanitizer.
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool held_ = false;
     std::atomic<uint64_t> delivered_{0};
     std::atomic<uint64_t> failed_{0};
     std::atomic<uint64_t> busy_{0};
