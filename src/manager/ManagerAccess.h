@@ -46,6 +46,9 @@ struct VkErrorManagerAccess {
     }
     static void* lockHandle(const VkCErrorManager& manager) { return manager.mutexHandle; }
 
+    static double tickDuration(const VkCErrorManager& manager) {
+        return manager.timeStampTickDuration.load(std::memory_order_relaxed);
+    }
     static uint32_t nodeId(const VkCErrorManager& manager) {
         return manager.myNodeId.load(std::memory_order_relaxed);
     }

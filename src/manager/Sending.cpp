@@ -1,7 +1,6 @@
 // The send operations: record one message into a temporary list, or take a
 // host's list, and print and/or deliver it by send mode.
 #include <cstdio>
-#include <string>
 
 #include "catalogue/MessageCodes.h"
 #include "list/ErrorEntry.h"
@@ -10,6 +9,7 @@
 #include "platform/RecursiveLock.h"
 #include "text/BlockWrite.h"
 #include "text/ListText.h"
+#include "text/TextBuilder.h"
 
 namespace {
 
@@ -50,7 +50,11 @@ VkSMessageFields shortFields(uint32_t messageType, uint32_t errorCode, uint32_t 
 // between acquire and release can throw, so the lock needs no guard.
 [[gnu::always_inline]] inline void printList(VkCErrorManager& manager, VkCErrorList& list) {
     const VkNManager::UnfilledModuleNumbers unfilled(list);
-    const std::string text = VkNText::composeListText(list, false);
+    // Composed on the stack: a message's text fits, so a send allocates
+    // nothing for it.
+    VkNText::VkCTextBuilder text;
+    const double tickDuration = VkErrorManagerAccess::tickDuration(manager);
+    VkNText::composeListText(text, list, false, &tickDuration);
     if (text.empty()) return;
     void* lock = VkErrorManagerAccess::lockHandle(manager);
     if (VkNPlatform::acquireLock(lock) != 0) {

@@ -20,8 +20,10 @@ namespace VkNText {
 void renderParameterText(VkCTextBuilder& out, const VkCErrorList& list, uint32_t index,
                          const char* messageText, const char* formatString);
 
-// The header line and the message text of entry `index` (printError).
-void renderPlainEntry(VkCTextBuilder& out, VkCErrorList& list, uint32_t index);
+// The header line and the message text of entry `index` (printError). The
+// time is converted with `tickDuration` when given, else with the manager's.
+void renderPlainEntry(VkCTextBuilder& out, VkCErrorList& list, uint32_t index,
+                      const double* tickDuration = nullptr);
 
 // The tab-separated row of entry `index` without its final line feed, and
 // with the line feeds it holds left as they are (getTabbedMessageData).

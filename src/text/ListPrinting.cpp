@@ -75,11 +75,11 @@ void renderTabbedRow(VkCTextBuilder& out, VkCErrorList& list, uint32_t index) {
     renderParameterText(out, list, index, text, stringOrEmpty(entry->formatString));
 }
 
-void composeListText(VkCTextBuilder& text, VkCErrorList& list, bool tabbed) {
+void composeListText(VkCTextBuilder& text, VkCErrorList& list, bool tabbed, const double* tickDuration) {
     const uint32_t used = list.getNumberOfUsedEntries();
     for (uint32_t index = 0; index < used; ++index) {
         if (!tabbed) {
-            renderPlainEntry(text, list, index);
+            renderPlainEntry(text, list, index, tickDuration);
             continue;
         }
         // A row is one line: its line feeds become carriage returns. Each
@@ -90,12 +90,6 @@ void composeListText(VkCTextBuilder& text, VkCErrorList& list, bool tabbed) {
         std::replace(text.data() + start, text.data() + text.size(), '\n', '\r');
         text.push('\n');
     }
-}
-
-std::string composeListText(VkCErrorList& list, bool tabbed) {
-    VkCTextBuilder text;
-    composeListText(text, list, tabbed);
-    return std::string(text.data(), text.size());
 }
 
 void writeListText(FILE* stream, const VkCTextBuilder& text) {

@@ -17,11 +17,10 @@ namespace VkNText {
 
 // Every used entry of `list`, in the plain two-line layout or as
 // tab-separated rows, appended to `text`. Looks the entries' module numbers
-// up as rendering always does.
-void composeListText(VkCTextBuilder& text, VkCErrorList& list, bool tabbed);
-
-// The same as a new string; "" for a list without entries.
-std::string composeListText(VkCErrorList& list, bool tabbed);
+// up as rendering always does. Times are converted with `tickDuration` when
+// given, else with the manager's.
+void composeListText(VkCTextBuilder& text, VkCErrorList& list, bool tabbed,
+                     const double* tickDuration = nullptr);
 
 // Writes `text` to `stream` as one block (a short write is continued a few
 // times) and flushes the stream.

@@ -35,8 +35,10 @@ char* writeTime(char* p, double seconds) {
     return time != nullptr ? put(time, " sec.") : nullptr;
 }
 
-double secondsOf(uint64_t ticks) {
-    return static_cast<double>(ticks) * VkCErrorManager::getInstance().getTimeStampTickDuration();
+double secondsOf(uint64_t ticks, const double* tickDuration) {
+    const double tick =
+        tickDuration != nullptr ? *tickDuration : VkCErrorManager::getInstance().getTimeStampTickDuration();
+    return static_cast<double>(ticks) * tick;
 }
 
 // ", in %s():%u", cut like any formatted piece.
@@ -55,7 +57,7 @@ const char* stringOrEmpty(const char* stored) { return stored != nullptr ? store
 
 namespace VkNText {
 
-void renderPlainEntry(VkCTextBuilder& out, VkCErrorList& list, uint32_t index) {
+void renderPlainEntry(VkCTextBuilder& out, VkCErrorList& list, uint32_t index, const double* tickDuration) {
     const VkErrorListAccess::Entry* entry = VkErrorListAccess::entryAt(list, index);
     if (entry == nullptr) return;
 
@@ -68,7 +70,7 @@ void renderPlainEntry(VkCTextBuilder& out, VkCErrorList& list, uint32_t index) {
     }
     if (entry->originNode != 0) p = writeDecimal(put(p, ", node "), entry->originNode);
     if (entry->timeStamp != 0) {
-        const double seconds = secondsOf(entry->timeStamp);
+        const double seconds = secondsOf(entry->timeStamp, tickDuration);
         if (char* time = writeTime(p, seconds)) {
             p = time;
         } else {
