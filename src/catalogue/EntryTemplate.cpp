@@ -3,16 +3,17 @@
 #include "VkErrorHandling/VkCErrorList.h"
 #include "catalogue/MessageCodes.h"
 #include "catalogue/TextCatalogue.h"
+#include "list/EntryRelease.h"
 #include "list/ErrorEntry.h"
 
 const char* VkCErrorList::getMessageTemplateInt(uint32_t index) const {
-    const Entry* entry = entryAt(index);
-    return entry != nullptr ? getString(entry->messageTemplate) : nullptr;
+    const Entry* entry = VkErrorListAccess::entryAt(*this, index);
+    return entry != nullptr ? VkNList::stringOrEmpty(entry->messageTemplate) : nullptr;
 }
 
 const char* VkCErrorList::getMessageTemplate(uint32_t index) const {
-    const Entry* entry = entryAt(index);
+    const Entry* entry = VkErrorListAccess::entryAt(*this, index);
     if (entry == nullptr) return nullptr;
-    return VkNCatalogue::renderedTemplate(getString(entry->messageTemplate), entry->messageType,
+    return VkNCatalogue::renderedTemplate(VkNList::stringOrEmpty(entry->messageTemplate), entry->messageType,
                                           entry->errorCode);
 }

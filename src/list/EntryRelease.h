@@ -18,6 +18,18 @@ inline char* copyString(const char* text) {
     return (text != nullptr && text[0] != '\0') ? ::strdup(text) : nullptr;
 }
 
+// Replaces the owned string in `field` by a copy of `text`. The copy is made
+// before the old string is freed, so that storing a field's own text back
+// is safe.
+inline void replaceString(char*& field, const char* text) {
+    char* previous = field;
+    field = copyString(text);
+    if (previous != nullptr) std::free(previous);
+}
+
+// The stored string, or "" for none.
+inline const char* stringOrEmpty(const char* stored) { return stored != nullptr ? stored : ""; }
+
 // Frees an owned string, leaving none. Most fields are none already, and
 // skipping free(nullptr) keeps releasing them cheap.
 inline void releaseString(char*& field) {

@@ -71,10 +71,23 @@ struct VkSMessageFields {
 struct VkErrorListAccess {
     using Entry = VkCErrorList::Entry;
 
-    static Entry* entryAt(const VkCErrorList& list, uint32_t index) { return list.entryAt(index); }
+    // VkCErrorList::entryAt and entryForWrite, expanded in place: the
+    // members are exported, so the library's own calls to them would each go
+    // through the PLT.
+    static Entry* entryAt(const VkCErrorList& list, uint32_t index) {
+        if (list.entries == nullptr || index >= list.numberOfEntries) return nullptr;
+        return &list.entries[index];
+    }
     // The entry a caller is about to write field by field: a free entry is
     // then remembered, so that reset releases what it receives.
-    static Entry* entryForWrite(VkCErrorList& list, uint32_t index) { return list.entryForWrite(index); }
+    static Entry* entryForWrite(VkCErrorList& list, uint32_t index) {
+        Entry* entry = entryAt(list, index);
+        if (entry != nullptr && index >= list.numberOfUsedEntries && index >= list.freeEntriesWritten) {
+            list.freeEntriesWritten = index + 1;
+        }
+        return entry;
+    }
+    static uint32_t maxAdditionalParameters(const VkCErrorList& list) { return list.maxAdditionalParameters; }
     static Entry* entries(const VkCErrorList& list) { return list.entries; }
     static bool isMessageList(const VkCErrorList& list) { return list.isMessageList; }
     static void setIsMessageList(VkCErrorList& list, bool value) { list.isMessageList = value; }
@@ -82,7 +95,6 @@ struct VkErrorListAccess {
     static const char* getMessageTemplateInt(const VkCErrorList& list, uint32_t index) {
         return list.getMessageTemplateInt(index);
     }
-    static void saveString(char*& field, const char* text) { VkCErrorList::saveString(field, text); }
     // The recording core behind every setMessage and setError form: stores
     // the message in the next free entry under the full-list and repeat rules
     // and takes one value from `args` per descriptor of its format string.

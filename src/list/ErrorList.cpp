@@ -68,23 +68,13 @@ void VkCErrorList::pop() {
 }
 
 VkCErrorList::Entry* VkCErrorList::entryAt(uint32_t index) const {
-    if (entries == nullptr || index >= numberOfEntries) return nullptr;
-    return &entries[index];
+    return VkErrorListAccess::entryAt(*this, index);
 }
 
 VkCErrorList::Entry* VkCErrorList::entryForWrite(uint32_t index) {
-    Entry* entry = entryAt(index);
-    if (entry != nullptr && index >= numberOfUsedEntries && index >= freeEntriesWritten) {
-        freeEntriesWritten = index + 1;
-    }
-    return entry;
+    return VkErrorListAccess::entryForWrite(*this, index);
 }
 
-void VkCErrorList::saveString(char*& field, const char* text) {
-    // Copy before freeing, so that storing a field's own text back is safe.
-    char* previous = field;
-    field = VkNList::copyString(text);
-    if (previous != nullptr) std::free(previous);
-}
+void VkCErrorList::saveString(char*& field, const char* text) { VkNList::replaceString(field, text); }
 
-const char* VkCErrorList::getString(const char* stored) { return stored != nullptr ? stored : ""; }
+const char* VkCErrorList::getString(const char* stored) { return VkNList::stringOrEmpty(stored); }

@@ -24,7 +24,7 @@ void printUnknownLetterPanic(char letter, uint32_t errorCode, const char* rest) 
 
 void VkCErrorList::addAdditionalParameter(uint32_t index, va_list args) {
     if (VkNList::isNullArgumentList(args)) return;
-    Entry* entry = entryForWrite(index);
+    Entry* entry = VkErrorListAccess::entryForWrite(*this, index);
     if (entry == nullptr) return;
     // The old parameters are freed only after the walk, in case a value
     // passed in is one of the strings being replaced.

@@ -1,5 +1,6 @@
 // The pool list classes and merging one list into another.
 #include "catalogue/MessageCodes.h"
+#include "list/EntryRelease.h"
 #include "list/ErrorEntry.h"
 
 namespace {
@@ -44,15 +45,15 @@ VkCErrorList& VkCErrorList::operator+=(const VkCErrorList& other) {
                        "VkCErrorList::operator +=", nullptr);
             return *this;
         }
-        const Entry* source = other.entryAt(i);
+        const Entry* source = VkErrorListAccess::entryAt(other, i);
         if (source == nullptr) break;
         const uint32_t index = numberOfUsedEntries;
         // No format string here: the parameters are copied typed below rather
         // than walked again from a va_list.
         setMessage(source->messageType, source->displayMode, source->mainModuleNumber,
-                   source->subModuleNumber, getString(source->messageTemplate), source->errorCode,
-                   source->lineNumber, source->originNode, source->timeStamp, getString(source->functionName),
-                   static_cast<const char*>(nullptr));
+                   source->subModuleNumber, VkNList::stringOrEmpty(source->messageTemplate),
+                   source->errorCode, source->lineNumber, source->originNode, source->timeStamp,
+                   VkNList::stringOrEmpty(source->functionName), static_cast<const char*>(nullptr));
         if (numberOfUsedEntries != index + 1) continue;  // dropped as a repeat
         setFormatString(index, source->formatString);
         copyParameters(*this, index, *source);

@@ -161,23 +161,27 @@ void VkCErrorList::setMessageInt(uint32_t messageType, uint32_t displayMode, uin
 }
 
 void VkCErrorList::addAdditionalParameter(uint32_t index, int32_t value) {
-    if (Entry* entry = entryForWrite(index)) VkNList::appendInt32(*entry, maxAdditionalParameters, value);
+    if (Entry* entry = VkErrorListAccess::entryForWrite(*this, index))
+        VkNList::appendInt32(*entry, maxAdditionalParameters, value);
 }
 
 void VkCErrorList::addAdditionalParameter(uint32_t index, int64_t value) {
-    if (Entry* entry = entryForWrite(index)) VkNList::appendInt64(*entry, maxAdditionalParameters, value);
+    if (Entry* entry = VkErrorListAccess::entryForWrite(*this, index))
+        VkNList::appendInt64(*entry, maxAdditionalParameters, value);
 }
 
 void VkCErrorList::addAdditionalParameter(uint32_t index, double value) {
-    if (Entry* entry = entryForWrite(index)) VkNList::appendDouble(*entry, maxAdditionalParameters, value);
+    if (Entry* entry = VkErrorListAccess::entryForWrite(*this, index))
+        VkNList::appendDouble(*entry, maxAdditionalParameters, value);
 }
 
 void VkCErrorList::addAdditionalParameter(uint32_t index, const char* text) {
-    if (Entry* entry = entryForWrite(index)) VkNList::appendString(*entry, maxAdditionalParameters, text);
+    if (Entry* entry = VkErrorListAccess::entryForWrite(*this, index))
+        VkNList::appendString(*entry, maxAdditionalParameters, text);
 }
 
 void VkCErrorList::setMainSubModule(uint32_t index) {
-    Entry* entry = entryAt(index);
+    Entry* entry = VkErrorListAccess::entryAt(*this, index);
     if (entry == nullptr || entry->mainModuleNumber != 0 || entry->subModuleNumber != 0) return;
     VkNCatalogue::getModuleNumbers(entry->errorCode, entry->mainModuleNumber, entry->subModuleNumber);
 }

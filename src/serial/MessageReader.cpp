@@ -141,7 +141,7 @@ class MessageBlockReader {
   public:
     MessageBlockReader(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase,
                        double stampFactor, FormatPlans* plans)
-        : maxParameters_(list.getMaxAdditionalParameters(index)),
+        : maxParameters_(VkErrorListAccess::maxAdditionalParameters(list)),
           entry_(*VkErrorListAccess::entryForWrite(list, index)),
           reader_(reader),
           reportBase_(reportBase),
@@ -268,16 +268,16 @@ class MessageBlockReader {
             const ReceivedText text(bytes, length);
             switch (i) {
                 case 0:
-                    VkErrorListAccess::saveString(entry_.formatString, text.c_str());
+                    VkNList::replaceString(entry_.formatString, text.c_str());
                     format_ = entry_.formatString != nullptr ? entry_.formatString : "";
                     formatBytes_ = bytes;
                     formatLength_ = length;
                     break;
                 case 1:
-                    VkErrorListAccess::saveString(entry_.functionName, text.c_str());
+                    VkNList::replaceString(entry_.functionName, text.c_str());
                     break;
                 case 2:
-                    VkErrorListAccess::saveString(entry_.messageTemplate, text.c_str());
+                    VkNList::replaceString(entry_.messageTemplate, text.c_str());
                     break;
                 default:
                     report(VkNCatalogue::kCodeSuperfluousString, __LINE__, "%08X%d", reportOffset(),
@@ -411,7 +411,7 @@ int32_t readMessage(VkCErrorList& list, uint32_t index, ByteReader& reader, uint
 }  // namespace VkNSerial
 
 int32_t VkCErrorList::deSerializeMessage(uint32_t index, VkCObjectBuffer& buffer) {
-    if (entryAt(index) == nullptr) return -1;
+    if (VkErrorListAccess::entryAt(*this, index) == nullptr) return -1;
     VkNSerial::ByteReader reader(VkObjectBufferAccess::readCursor(buffer),
                                  VkObjectBufferAccess::readableSize(buffer),
                                  VkObjectBufferAccess::writtenAhead(buffer));
@@ -422,7 +422,7 @@ int32_t VkCErrorList::deSerializeMessage(uint32_t index, VkCObjectBuffer& buffer
 }
 
 int32_t VkCErrorList::deSerializeMessage(uint32_t index, const unsigned char* data, uint32_t length) {
-    if (entryAt(index) == nullptr) return -1;
+    if (VkErrorListAccess::entryAt(*this, index) == nullptr) return -1;
     VkNSerial::ByteReader reader = VkNSerial::payloadReader(data, length);
     return VkNSerial::readMessage(*this, index, reader, 0, VkNSerial::receiveStampFactor());
 }

@@ -179,7 +179,7 @@ uint64_t measureMessages(const VkCErrorList& list, uint32_t count) {
 
 bool VkCErrorList::serializeMessage(uint32_t index, VkCObjectBuffer* buffer, uint32_t& size) {
     size = 0;
-    if (buffer == nullptr || entryAt(index) == nullptr) return false;
+    if (buffer == nullptr || VkErrorListAccess::entryAt(*this, index) == nullptr) return false;
     const uint32_t start = buffer->getOccupiedSize();
     const VkNSerial::MessageLayout layout = VkNSerial::measureMessage(*this, index);
     if (layout.messageSize > UINT32_MAX) return false;

@@ -6,6 +6,7 @@
 
 #include "VkErrorHandling/VkCErrorList.h"
 #include "catalogue/TextCatalogue.h"
+#include "list/EntryRelease.h"
 #include "list/ErrorEntry.h"
 #include "text/BlockWrite.h"
 #include "text/EntryText.h"
@@ -18,8 +19,6 @@
 namespace {
 
 using VkNText::VkCTextBuilder;
-
-const char* stringOrEmpty(const char* stored) { return stored != nullptr ? stored : ""; }
 
 void appendDecimal(VkCTextBuilder& out, uint64_t value) {
     out.commit(VkNText::writeDecimal(out.reserve(20), value));
@@ -57,7 +56,7 @@ void renderTabbedRow(VkCTextBuilder& out, VkCErrorList& list, uint32_t index) {
         out.append("(User)", 6);
     }
     out.push('\t');
-    const char* functionName = stringOrEmpty(entry->functionName);
+    const char* functionName = VkNList::stringOrEmpty(entry->functionName);
     if (*functionName != '\0') appendPlaceColumn(out, functionName, entry->lineNumber);
     out.append("\t\t", 2);
     appendDecimal(out, entry->timeStamp);
@@ -70,9 +69,9 @@ void renderTabbedRow(VkCTextBuilder& out, VkCErrorList& list, uint32_t index) {
         appendDecimal(out, entry->subModuleNumber);
     }
     out.push('\t');
-    const char* text = VkNCatalogue::renderedTemplate(stringOrEmpty(entry->messageTemplate),
+    const char* text = VkNCatalogue::renderedTemplate(VkNList::stringOrEmpty(entry->messageTemplate),
                                                       entry->messageType, entry->errorCode);
-    renderParameterText(out, list, index, text, stringOrEmpty(entry->formatString));
+    renderParameterText(out, list, index, text, VkNList::stringOrEmpty(entry->formatString));
 }
 
 void composeListText(VkCTextBuilder& text, VkCErrorList& list, bool tabbed, const double* tickDuration) {
@@ -106,7 +105,7 @@ void VkCErrorList::print(FILE* stream, bool tabbed) {
 }
 
 void VkCErrorList::getTabbedMessageData(std::string& out, uint32_t index, const void* /*reserved*/) {
-    if (entryAt(index) == nullptr) return;
+    if (VkErrorListAccess::entryAt(*this, index) == nullptr) return;
     VkCTextBuilder row;
     VkNText::renderTabbedRow(row, *this, index);
     row.appendTo(out);

@@ -9,6 +9,7 @@
 #include "VkErrorHandling/VkCErrorList.h"
 #include "VkErrorHandling/VkCErrorManager.h"
 #include "catalogue/TextCatalogue.h"
+#include "list/EntryRelease.h"
 #include "list/ErrorEntry.h"
 #include "text/EntryText.h"
 #include "text/FormattedPiece.h"
@@ -51,8 +52,6 @@ void appendPlace(VkCTextBuilder& out, const char* functionName, uint32_t lineNum
     VkNText::limitPiece(out, start);
 }
 
-const char* stringOrEmpty(const char* stored) { return stored != nullptr ? stored : ""; }
-
 }  // namespace
 
 namespace VkNText {
@@ -84,7 +83,7 @@ void renderPlainEntry(VkCTextBuilder& out, VkCErrorList& list, uint32_t index, c
         p = writeDecimal(put(p, ", module "), entry->mainModuleNumber);
         p = writeDecimal(put(p, "/"), entry->subModuleNumber);
     }
-    const char* functionName = stringOrEmpty(entry->functionName);
+    const char* functionName = VkNList::stringOrEmpty(entry->functionName);
     const size_t nameLength = std::strlen(functionName);
     if (nameLength == 0) {
         p = put(p, ", fcn/line n/a");
@@ -98,16 +97,16 @@ void renderPlainEntry(VkCTextBuilder& out, VkCErrorList& list, uint32_t index, c
     }
     *p++ = '\n';
     out.commit(p);
-    const char* text = VkNCatalogue::renderedTemplate(stringOrEmpty(entry->messageTemplate),
+    const char* text = VkNCatalogue::renderedTemplate(VkNList::stringOrEmpty(entry->messageTemplate),
                                                       entry->messageType, entry->errorCode);
-    renderParameterText(out, list, index, text, stringOrEmpty(entry->formatString));
+    renderParameterText(out, list, index, text, VkNList::stringOrEmpty(entry->formatString));
     out.push('\n');
 }
 
 }  // namespace VkNText
 
 void VkCErrorList::printErrorText(std::string& out, uint32_t index) const {
-    if (entryAt(index) == nullptr) return;
+    if (VkErrorListAccess::entryAt(*this, index) == nullptr) return;
     const char* text = getMessageTemplate(index);
     printParameter(out, index, text != nullptr ? text : "", getFormatString(index));
 }
