@@ -104,6 +104,15 @@ struct VkErrorListAccess {
     // it, so that fields known there never pass through memory. Defined in
     // Recording.cpp and used only there.
     static inline void recordInPlace(VkCErrorList& list, const VkSMessageFields& fields, va_list args);
+    // The entry the next message goes into, under the rules of recording:
+    // null when the list has no entry block (nothing counted), is full or
+    // the message repeats the last one (counted, dropped).
+    static inline Entry* claimNextEntry(VkCErrorList& list, uint32_t errorCode);
+    // Records a copy of `source` (of another list, or of a used entry of
+    // this one) under the rules of recording: its fields, strings and typed
+    // parameters, bounded by this list's parameter limit. What merging
+    // does per entry, without going through a va_list and the setters.
+    static void recordCopy(VkCErrorList& list, const Entry& source);
     static std::atomic<uint32_t>& masterSlotCount(VkCErrorList& list) { return list.masterSlotCount; }
 
     // Turns `list` into a list with no entry block and a capacity of 0: every

@@ -33,29 +33,35 @@ VkSMessageFields shortFormFields(uint32_t messageType, uint32_t errorCode, uint3
 
 }  // namespace
 
-// Forced inline: the compilers otherwise keep one out-of-line copy for
-// all callers and the short forms pay for a call and a field copy.
-__attribute__((always_inline)) inline void VkErrorListAccess::recordInPlace(VkCErrorList& list,
-                                                                            const VkSMessageFields& fields,
-                                                                            va_list args) {
-    if (list.entries == nullptr) return;
+__attribute__((always_inline)) inline VkErrorListAccess::Entry* VkErrorListAccess::claimNextEntry(
+    VkCErrorList& list, uint32_t errorCode) {
+    if (list.entries == nullptr) return nullptr;
     if (list.numberOfUsedEntries >= list.numberOfEntries) {
         ++list.errorCount;  // full: counted, dropped
-        return;
+        return nullptr;
     }
     // An error list keeps one entry for a burst of the same code. Code 0 (user
     // messages, whose text is their parameter) and 0x100800 (whose text is
     // all parameters) differ by their parameters, so they never collapse.
     // The previous entry's code is tested first: it is the test that fails
     // most often, right away when the list is empty.
-    const uint32_t code = fields.errorCode;
-    if (list.numberOfUsedEntries > 0 && list.entries[list.numberOfUsedEntries - 1].errorCode == code &&
-        !list.isMessageList && code != 0 && code != VkNCatalogue::kCodeNeverCollapsed) {
+    if (list.numberOfUsedEntries > 0 && list.entries[list.numberOfUsedEntries - 1].errorCode == errorCode &&
+        !list.isMessageList && errorCode != 0 && errorCode != VkNCatalogue::kCodeNeverCollapsed) {
         ++list.errorCount;
-        return;
+        return nullptr;
     }
+    return &list.entries[list.numberOfUsedEntries];
+}
 
-    Entry& entry = list.entries[list.numberOfUsedEntries];
+// Forced inline: the compilers otherwise keep one out-of-line copy for
+// all callers and the short forms pay for a call and a field copy.
+__attribute__((always_inline)) inline void VkErrorListAccess::recordInPlace(VkCErrorList& list,
+                                                                            const VkSMessageFields& fields,
+                                                                            va_list args) {
+    const uint32_t code = fields.errorCode;
+    Entry* const claimed = claimNextEntry(list, code);
+    if (claimed == nullptr) return;
+    Entry& entry = *claimed;
     // A free entry may still hold strings written through the setters, and a
     // caller may be passing those very strings in: take them out now and free
     // them once everything is copied.
@@ -83,6 +89,53 @@ __attribute__((always_inline)) inline void VkErrorListAccess::recordInPlace(VkCE
 
 void VkErrorListAccess::record(VkCErrorList& list, const VkSMessageFields& fields, va_list args) {
     recordInPlace(list, fields, args);
+}
+
+void VkErrorListAccess::recordCopy(VkCErrorList& list, const Entry& source) {
+    Entry* const claimed = claimNextEntry(list, source.errorCode);
+    if (claimed == nullptr) return;
+    Entry& entry = *claimed;
+    // Strings the setters left in this free entry go first: the source is a
+    // used entry, so none of them can be a text being copied.
+    if (VkNList::holdsResources(entry)) VkNList::releaseEntry(entry);
+
+    entry.timeStamp = source.timeStamp;
+    entry.messageType = source.messageType;
+    entry.displayMode = source.displayMode;
+    entry.errorCode = source.errorCode;
+    entry.lineNumber = source.lineNumber;
+    entry.originNode = source.originNode;
+    entry.mainModuleNumber = source.mainModuleNumber;
+    entry.subModuleNumber = source.subModuleNumber;
+    ++list.numberOfUsedEntries;
+    ++list.errorCount;
+
+    entry.functionName = VkNList::copyString(source.functionName);
+    entry.messageTemplate = VkNList::copyString(source.messageTemplate);
+    entry.formatString = VkNList::copyString(source.formatString);
+    const uint32_t limit = list.maxAdditionalParameters;
+    uint32_t count = source.additionalParametersCount;
+    if (count > kMaxAdditionalParameters) count = kMaxAdditionalParameters;
+    for (uint32_t k = 0; k < count; ++k) {
+        const VkSParameter& slot = source.additionalParameters[k];
+        switch (slot.type) {
+            case kParameterInt32:
+                VkNList::appendInt32(entry, limit, slot.value.int32Value);
+                break;
+            case kParameterString:
+                // A string slot holding none stores none again, and counts.
+                VkNList::appendString(entry, limit, slot.value.stringValue);
+                break;
+            case kParameterDouble:
+                VkNList::appendDouble(entry, limit, slot.value.doubleValue);
+                break;
+            case kParameterInt64:
+                VkNList::appendInt64(entry, limit, slot.value.int64Value);
+                break;
+            default:
+                break;  // an empty slot has no value to copy
+        }
+    }
 }
 
 void VkCErrorList::setMessage(uint32_t messageType, uint32_t errorCode, uint32_t lineNumber,

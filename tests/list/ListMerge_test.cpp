@@ -2,6 +2,8 @@
 // allocation operators.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
 #include <vector>
 
 #include "VkErrorHandling/VkCErrorList.h"
@@ -84,6 +86,79 @@ TEST(ListMerge, SelfMergeOfAMessageListStopsAtItsOwnOverflow) {
     (a += b) += b;
     EXPECT_EQ((std::vector<uint32_t>{7}), storedCodes(a));  // repeat collapses on an error list
     EXPECT_EQ(2u, a.getErrorCount());
+}
+
+// Merging copies entries directly; it must store exactly what copying each
+// entry through the public recording form and setters stores.
+void plainMerge(VkCErrorList& target, const VkCErrorList& source) {
+    for (uint32_t i = 0; i < source.getNumberOfUsedEntries(); ++i) {
+        const VkErrorListAccess::Entry& e = *VkErrorListAccess::entryAt(source, i);
+        const uint32_t index = target.getNumberOfUsedEntries();
+        target.setMessage(e.messageType, e.displayMode, e.mainModuleNumber, e.subModuleNumber,
+                          e.messageTemplate, e.errorCode, e.lineNumber, e.originNode, e.timeStamp,
+                          e.functionName, static_cast<const char*>(nullptr));
+        if (target.getNumberOfUsedEntries() != index + 1) continue;
+        target.setFormatString(index, e.formatString);
+        for (uint32_t p = 1; p <= source.getAdditionalParametersCount(i); ++p) {
+            int32_t i32;
+            const char* text;
+            double d;
+            int64_t i64;
+            if (source.getAdditionalParameter(i, p, i32) == 0) target.addAdditionalParameter(index, i32);
+            if (source.getAdditionalParameter(i, p, text) == 0) target.addAdditionalParameter(index, text);
+            if (source.getAdditionalParameter(i, p, d) == 0) target.addAdditionalParameter(index, d);
+            if (source.getAdditionalParameter(i, p, i64) == 0) target.addAdditionalParameter(index, i64);
+        }
+    }
+}
+
+TEST(ListMerge, DirectCopiesMatchCopiesThroughTheSetters) {
+    std::mt19937 random(7);
+    const char* const texts[] = {nullptr, "", "text", "%d%s"};
+    for (int round = 0; round < 300; ++round) {
+        VkCErrorList source(8, 10, 0, 1, nullptr);
+        for (uint32_t i = random() % 8; i > 0; --i) {
+            source.setMessage(random() % 7, random() % 3, random() % 3, random() % 3, texts[random() % 4],
+                              (random() % 4 == 0) ? 0x100800 : random() % 3, random(), random(), random(),
+                              texts[random() % 4], static_cast<const char*>(nullptr));
+            const uint32_t last = source.getNumberOfUsedEntries() - 1;
+            source.setFormatString(last, texts[random() % 4]);
+            for (uint32_t p = random() % 11; p > 0; --p) {
+                switch (random() % 4) {
+                    case 0:
+                        source.addAdditionalParameter(last, static_cast<int32_t>(random()));
+                        break;
+                    case 1:
+                        source.addAdditionalParameter(last, texts[random() % 4]);
+                        break;
+                    case 2:
+                        source.addAdditionalParameter(last, random() / 7.0);
+                        break;
+                    default:
+                        source.addAdditionalParameter(last, static_cast<int64_t>(random()) << 20);
+                        break;
+                }
+            }
+        }
+        const bool messageList = random() % 2 == 0;
+        const uint32_t limit = random() % 11;
+        std::unique_ptr<VkCErrorList> direct, plain;
+        if (messageList) {
+            direct = std::make_unique<VkCMessageListPool>(20, limit, 0, 2, nullptr);
+            plain = std::make_unique<VkCMessageListPool>(20, limit, 0, 2, nullptr);
+        } else {
+            direct = std::make_unique<VkCErrorList>(20, limit, 0, 2, nullptr);
+            plain = std::make_unique<VkCErrorList>(20, limit, 0, 2, nullptr);
+        }
+        const uint32_t code = random() % 3;
+        direct->setError(code, 1, "old", nullptr);
+        plain->setError(code, 1, "old", nullptr);
+        *direct += source;
+        plainMerge(*plain, source);
+        ASSERT_EQ(storedCodes(*plain), storedCodes(*direct)) << "round " << round;
+        ASSERT_EQ(plain->getErrorCount(), direct->getErrorCount()) << "round " << round;
+        for (uint32_t i = 0; i < plain->getNumberOfUsedEntries(); ++i) expectSameEntry(*plain, i, *direct, i);
+    }
 }
 
 struct Throwing {
