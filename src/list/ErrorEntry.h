@@ -120,7 +120,7 @@ struct VkErrorListAccess {
     // has no real one, and a capacity of 0 is how callers recognise it.
     static void detach(VkCErrorList& list) {
         list.reset();
-        std::free(list.entries);  // the entry block comes from calloc
+        std::free(list.entries);  // the entry block comes from the C heap
         list.entries = nullptr;
         list.numberOfEntries = 0;
     }

@@ -18,9 +18,8 @@ VkCErrorList::VkCErrorList(uint32_t numberOfEntries, uint32_t maxAdditionalParam
       nodeId(nodeId),
       freeEntriesWritten(0),
       masterSlotCount(0) {
-    // calloc zero-fills, which is exactly the state of a never-used entry. A
-    // failed allocation leaves the list degenerate instead of throwing.
-    entries = static_cast<Entry*>(std::calloc(this->numberOfEntries, sizeof(Entry)));
+    // A failed allocation leaves the list degenerate instead of throwing.
+    entries = VkNList::allocateZeroedEntries(this->numberOfEntries);
 }
 
 VkCErrorList::~VkCErrorList() {
