@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "VkErrorHandling/VkCErrorList.h"
+#include "catalogue/ModuleTable.h"
 
 // Slot type codes of an additional parameter. Double and 32-bit integer are
 // numbered in this order on purpose: it is the order images carry.
@@ -91,7 +92,16 @@ struct VkErrorListAccess {
     static Entry* entries(const VkCErrorList& list) { return list.entries; }
     static bool isMessageList(const VkCErrorList& list) { return list.isMessageList; }
     static void setIsMessageList(VkCErrorList& list, bool value) { list.isMessageList = value; }
-    static void setMainSubModule(VkCErrorList& list, uint32_t index) { list.setMainSubModule(index); }
+    static uint32_t numberOfUsedEntries(const VkCErrorList& list) { return list.numberOfUsedEntries; }
+    // VkCErrorList::setMainSubModule: fills the entry's module numbers from
+    // the module table when both are 0.
+    static void setMainSubModule(VkCErrorList& list, uint32_t index) {
+        Entry* entry = entryAt(list, index);
+        if (entry == nullptr || entry->mainModuleNumber != 0 || entry->subModuleNumber != 0) return;
+        VkNCatalogue::getModuleNumbers(entry->errorCode, entry->mainModuleNumber, entry->subModuleNumber);
+    }
+    // VkCErrorList::reset, for the destructor and the library's own callers.
+    static void reset(VkCErrorList& list);
     static const char* getMessageTemplateInt(const VkCErrorList& list, uint32_t index) {
         return list.getMessageTemplateInt(index);
     }
@@ -119,7 +129,7 @@ struct VkErrorListAccess {
     // operation on it is a no-op. The manager hands such a list out where it
     // has no real one, and a capacity of 0 is how callers recognise it.
     static void detach(VkCErrorList& list) {
-        list.reset();
+        reset(list);
         std::free(list.entries);  // the entry block comes from the C heap
         list.entries = nullptr;
         list.numberOfEntries = 0;

@@ -23,7 +23,7 @@ VkCErrorList::VkCErrorList(uint32_t numberOfEntries, uint32_t maxAdditionalParam
 }
 
 VkCErrorList::~VkCErrorList() {
-    reset();
+    VkErrorListAccess::reset(*this);
     errorCount = 0;
     numberOfEntries = 0;
     numberOfUsedEntries = 0;
@@ -46,18 +46,21 @@ uint32_t VkCErrorList::getMaxAdditionalParameters(uint32_t /*index*/) const {
     return maxAdditionalParameters;
 }
 
-void VkCErrorList::reset() {
+void VkCErrorList::reset() { VkErrorListAccess::reset(*this); }
+
+void VkErrorListAccess::reset(VkCErrorList& list) {
+    Entry* const entries = list.entries;
     if (entries == nullptr) return;
-    errorCount = 0;
-    const uint32_t used = numberOfUsedEntries;
+    list.errorCount = 0;
+    const uint32_t used = list.numberOfUsedEntries;
     // Last first, as pop would; released inline since this runs per message.
-    while (numberOfUsedEntries > 0) VkNList::releaseEntry(entries[--numberOfUsedEntries]);
+    while (list.numberOfUsedEntries > 0) VkNList::releaseEntry(entries[--list.numberOfUsedEntries]);
     // Setters may write free entries, so strings can sit beyond the used
     // ones; release them too so that a list never leaks.
-    for (uint32_t i = used; i < freeEntriesWritten; ++i) {
+    for (uint32_t i = used; i < list.freeEntriesWritten; ++i) {
         if (VkNList::holdsResources(entries[i])) VkNList::releaseEntry(entries[i]);
     }
-    freeEntriesWritten = 0;
+    list.freeEntriesWritten = 0;
 }
 
 void VkCErrorList::pop() {

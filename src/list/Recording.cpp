@@ -233,8 +233,4 @@ void VkCErrorList::addAdditionalParameter(uint32_t index, const char* text) {
         VkNList::appendString(*entry, maxAdditionalParameters, text);
 }
 
-void VkCErrorList::setMainSubModule(uint32_t index) {
-    Entry* entry = VkErrorListAccess::entryAt(*this, index);
-    if (entry == nullptr || entry->mainModuleNumber != 0 || entry->subModuleNumber != 0) return;
-    VkNCatalogue::getModuleNumbers(entry->errorCode, entry->mainModuleNumber, entry->subModuleNumber);
-}
+void VkCErrorList::setMainSubModule(uint32_t index) { VkErrorListAccess::setMainSubModule(*this, index); }

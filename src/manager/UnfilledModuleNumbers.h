@@ -23,7 +23,7 @@ namespace VkNManager {
 class UnfilledModuleNumbers {
   public:
     explicit UnfilledModuleNumbers(const VkCErrorList& list)
-        : used_(list.getNumberOfUsedEntries()), firstEntries_(0) {
+        : used_(VkErrorListAccess::numberOfUsedEntries(list)), firstEntries_(0) {
         const VkErrorListAccess::Entry* entries = VkErrorListAccess::entries(list);
         if (entries == nullptr) return;
         if (used_ > kInMask) laterEntries_.resize(used_ - kInMask);

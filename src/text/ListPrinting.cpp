@@ -75,7 +75,7 @@ void renderTabbedRow(VkCTextBuilder& out, VkCErrorList& list, uint32_t index) {
 }
 
 void composeListText(VkCTextBuilder& text, VkCErrorList& list, bool tabbed, const double* tickDuration) {
-    const uint32_t used = list.getNumberOfUsedEntries();
+    const uint32_t used = VkErrorListAccess::numberOfUsedEntries(list);
     for (uint32_t index = 0; index < used; ++index) {
         if (!tabbed) {
             renderPlainEntry(text, list, index, tickDuration);

@@ -27,7 +27,16 @@ using VkNText::VkCTextBuilder;
 constexpr size_t kHeaderSize = 256;
 constexpr size_t kMaxInlineFunctionName = 64;
 
-char* put(char* p, std::string_view text) { return std::copy(text.begin(), text.end(), p); }
+// Fixed pieces are stores of known length, a few instructions each.
+template <size_t kSize>
+char* put(char* p, const char (&text)[kSize]) {
+    std::memcpy(p, text, kSize - 1);
+    return p + kSize - 1;
+}
+char* put(char* p, std::string_view text) {
+    std::memcpy(p, text.data(), text.size());
+    return p + text.size();
+}
 
 // ", time %4.3f sec." with the time in seconds. Null when the fast path
 // declines the value; nothing is written then.
