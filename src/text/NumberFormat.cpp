@@ -32,15 +32,65 @@ char* writeDigits(char* end, uint64_t value, const char* digitChars) {
     return p;
 }
 
-char* writeDigits(char* end, uint64_t value, unsigned base, const char* digitChars) {
-    switch (base) {
-        case 8:
-            return writeDigits<8>(end, value, digitChars);
-        case 16:
-            return writeDigits<16>(end, value, digitChars);
-        default:
-            return writeDigits<10>(end, value, digitChars);
+// "00" to "99": decimals are written two digits per division.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the decimal digits of `value` backwards, ending just before `end`.
+void writeDecimalBackwards(char* end, uint64_t value) {
+    while (value >= 100) {
+        end -= 2;
+        std::memcpy(end, &kDigitPairs[(value % 100) * 2], 2);
+        value /= 100;
     }
+    if (value >= 10) {
+        std::memcpy(end - 2, &kDigitPairs[value * 2], 2);
+    } else {
+        end[-1] = static_cast<char>('0' + value);
+    }
+}
+
+unsigned decimalDigits(uint64_t value) {
+    for (unsigned count = 1;; count += 4) {
+        if (value < 10) return count;
+        if (value < 100) return count + 1;
+        if (value < 1000) return count + 2;
+        if (value < 10000) return count + 3;
+        value /= 10000;
+    }
+}
+
+// Digits of `value` in base 8, 10 or 16; 1 for 0.
+unsigned digitCount(uint64_t value, unsigned base) {
+    if (base == 10) return decimalDigits(value);
+    const unsigned bits = value == 0 ? 1 : 64 - static_cast<unsigned>(__builtin_clzll(value));
+    const unsigned bitsPerDigit = base == 16 ? 4 : 3;
+    return (bits + bitsPerDigit - 1) / bitsPerDigit;
+}
+
+// Writes the `count` digits of `value` in `base` at `p`; returns the end.
+// Octal and hexadecimal digits are bit fields, taken by one shifting loop.
+char* writeDigitsAt(char* p, unsigned count, uint64_t value, unsigned base, const char* digitChars) {
+    char* const end = p + count;
+    if (base == 10) {
+        writeDecimalBackwards(end, value);
+        return end;
+    }
+    const unsigned shift = base == 16 ? 4 : 3;
+    const uint64_t mask = base - 1;
+    char* q = end;
+    do {
+        *--q = digitChars[value & mask];
+        value >>= shift;
+    } while (value != 0);
+    return end;
+}
+
+char* fill(char* p, size_t count, char c) {
+    std::memset(p, c, count);
+    return p + count;
 }
 
 // Lays out sign and digits in a field of `width` as printf does for the "-"
@@ -94,25 +144,27 @@ bool isFastLayout(uint32_t flags, uint32_t width) {
 }  // namespace
 
 char* writeDecimal(char* p, uint64_t value) {
-    char buffer[24];
-    char* end = buffer + sizeof buffer;
-    const char* first = writeDigits<10>(end, value, kLowerDigits);
-    return std::copy(first, static_cast<const char*>(end), p);
+    char* const end = p + decimalDigits(value);
+    writeDecimalBackwards(end, value);
+    return end;
 }
 
 char* writeHex8(char* p, uint32_t value) {
-    for (int i = 7; i >= 0; --i) {
-        p[i] = kUpperDigits[value & 0xF];
-        value >>= 4;
-    }
+    // Each nibble spread into a byte of its own, most significant first, and
+    // all eight turned into digits at once.
+    uint64_t x = value;
+    x = ((x & 0xFFFF0000u) << 16) | (x & 0xFFFFu);
+    x = ((x & 0x0000FF000000FF00u) << 8) | (x & 0x000000FF000000FFu);
+    x = ((x & 0x00F000F000F000F0u) << 4) | (x & 0x000F000F000F000Fu);
+    const uint64_t letters = ((x + 0x0606060606060606u) >> 4) & 0x0101010101010101u;  // nibbles above 9
+    x += 0x3030303030303030u + letters * ('A' - '0' - 10);
+    x = __builtin_bswap64(x);
+    std::memcpy(p, &x, 8);
     return p + 8;
 }
 
 char* writeHex(char* p, uint64_t value, bool upperCase) {
-    char buffer[24];
-    char* end = buffer + sizeof buffer;
-    const char* first = writeDigits<16>(end, value, upperCase ? kUpperDigits : kLowerDigits);
-    return std::copy(first, static_cast<const char*>(end), p);
+    return writeDigitsAt(p, digitCount(value, 16), value, 16, upperCase ? kUpperDigits : kLowerDigits);
 }
 
 char* writeIntegerFast(char* p, const VkSConversion& conversion, int64_t value, bool is64) {
@@ -136,11 +188,18 @@ char* writeIntegerFast(char* p, const VkSConversion& conversion, int64_t value, 
     if (letter == 'X') digitChars = kUpperDigits;
     if (letter == 'o') base = 8;
 
-    char buffer[24];
-    char* end = buffer + sizeof buffer;
-    const char* first = writeDigits(end, magnitude, base, digitChars);
-    return writeField(p, negative, first, static_cast<size_t>(end - first), conversion.flags,
-                      conversion.width);
+    // The digits go straight into their place in the field.
+    const unsigned count = digitCount(magnitude, base);
+    const size_t length = count + (negative ? 1 : 0);
+    const size_t padding = conversion.width > length ? conversion.width - length : 0;
+    const bool leftAlign = (conversion.flags & kFlagMinus) != 0;
+    const bool zeroFill = !leftAlign && (conversion.flags & kFlagZero) != 0;
+    if (!leftAlign && !zeroFill) p = fill(p, padding, ' ');
+    if (negative) *p++ = '-';
+    if (zeroFill) p = fill(p, padding, '0');
+    p = writeDigitsAt(p, count, magnitude, base, digitChars);
+    if (leftAlign) p = fill(p, padding, ' ');
+    return p;
 }
 
 char* writeFixedFast(char* p, double value, uint32_t flags, uint32_t width, uint32_t precision) {

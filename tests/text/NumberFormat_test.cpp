@@ -33,6 +33,8 @@ TEST(NumberFormatTest, IntegerFastPathMatchesVsnprintf) {
     std::vector<int64_t> values = {0, 1, -1, 42, INT_MIN, INT_MAX, UINT_MAX, INT64_MIN, INT64_MAX, 1LL << 32};
     std::mt19937_64 random(12345);
     for (int i = 0; i < 2000; ++i) values.push_back(static_cast<int64_t>(random()) >> (random() % 64));
+    for (int64_t power = 10; power < INT64_MAX / 10; power *= 10)
+        values.insert(values.end(), {power - 1, power});
 
     struct Case {
         const char* descriptor;
@@ -43,6 +45,14 @@ TEST(NumberFormatTest, IntegerFastPathMatchesVsnprintf) {
                           {"%05d", false},   {"%0-7i", false}, {"%64u", false}, {"%lld", true},
                           {"%llu", true},    {"%llx", true},   {"%llo", true},  {"%020lld", true},
                           {"%-24llu", true}, {"%016llX", true}};
+    for (int64_t value : values) {
+        char text[24];
+        const auto bits = static_cast<uint64_t>(value);
+        ASSERT_EQ(std::string(text, VkNText::writeDecimal(text, bits)), reference("%llu", bits));
+        ASSERT_EQ(std::string(text, VkNText::writeHex(text, bits, false)), reference("%llx", bits));
+        ASSERT_EQ(std::string(text, VkNText::writeHex8(text, static_cast<uint32_t>(bits))),
+                  reference("%08X", static_cast<uint32_t>(bits)));
+    }
     for (const Case& c : cases) {
         VkNText::VkSConversion conversion;
         ASSERT_TRUE(VkNText::parseConversion(c.descriptor, c.is64 ? 4 : 1, conversion)) << c.descriptor;
