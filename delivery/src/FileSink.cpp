@@ -50,12 +50,27 @@ bool FileSink::ensureOpen() {
     if (options_.path != "-" && fstat(fd_, &status) == 0 && S_ISREG(status.st_mode)) {
         rotatable_ = true;
         size_ = static_cast<uint64_t>(status.st_size);
+        device_ = status.st_dev;
+        inode_ = status.st_ino;
+        nextPathCheck_ = std::chrono::steady_clock::now() + options_.pathCheckInterval;
         needsNewline_ = endsMidLine(options_.path, size_);
     } else {
         rotatable_ = false;
         size_ = 0;
     }
     return true;
+}
+
+void FileSink::closeIfReplaced() {
+    if (fd_ < 0 || !rotatable_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextPathCheck_) return;
+    nextPathCheck_ = now + options_.pathCheckInterval;
+    struct stat status;
+    if (::stat(options_.path.c_str(), &status) == 0 && status.st_dev == device_ && status.st_ino == inode_)
+        return;
+    close();
+    reopenings_.fetch_add(1, std::memory_order_relaxed);
 }
 
 void FileSink::close() {
@@ -103,6 +118,7 @@ void FileSink::write(VkCErrorList& list) {
     text_.clear();
     appendList(text_, list, options_.layout);
     if (text_.empty()) return;
+    closeIfReplaced();
     if (!ensureOpen()) {
         writeErrors_.fetch_add(1, std::memory_order_relaxed);
         return;

@@ -90,6 +90,29 @@ TEST_F(FileSinkTest, WriteFailuresAreCountedAndTheNextListOpensAgain) {
     EXPECT_NE(text.find("second\n"), std::string::npos);
 }
 
+TEST_F(FileSinkTest, AFailedRotationLosesNothingAndARemovedFileIsMadeAgain) {
+    FileSinkOptions options;
+    options.path = path("app.log");
+    options.rotateBytes = 100;
+    options.keptFiles = 1;
+    options.pathCheckInterval = milliseconds(0);
+    FileSink sink(options);
+    ASSERT_EQ(mkdir(path("app.log.1").c_str(), 0755), 0);  // the rename target cannot be replaced
+    ASSERT_EQ(mkdir(path("app.log.1/keep").c_str(), 0755), 0);
+    sendTo(sink, 1, "first");
+    sendTo(sink, 1, "second");
+    EXPECT_NE(sink.lastError(), 0);
+    EXPECT_EQ(sink.writeErrors(), 0u);
+    const std::string kept = readFile(options.path);
+    EXPECT_NE(kept.find("first\n"), std::string::npos);
+    EXPECT_NE(kept.find("second\n"), std::string::npos);
+
+    ASSERT_EQ(std::remove(options.path.c_str()), 0);
+    sendTo(sink, 1, "third");
+    EXPECT_EQ(sink.reopenings(), 1u);
+    EXPECT_NE(readFile(options.path).find("third\n"), std::string::npos);
+}
+
 TEST_F(FileSinkTest, JsonLinesHoldOneObjectPerMessage) {
     FileSinkOptions options;
     options.path = path("app.jsonl");

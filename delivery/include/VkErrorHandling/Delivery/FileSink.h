@@ -8,7 +8,10 @@
 #ifndef VKERRORHANDLING_DELIVERY_FILESINK_H_
 #define VKERRORHANDLING_DELIVERY_FILESINK_H_
 
+#include <sys/types.h>
+
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -31,6 +34,11 @@ struct FileSinkOptions {
     uint32_t keptFiles = 3;
     // fdatasync after each list, for logs that must survive a power cut.
     bool syncEachList = false;
+    // How often the sink asks whether `path` still names the file it has
+    // open. A file removed or moved away (by hand, or by logrotate) takes
+    // appended text out of sight without any write failing; once noticed,
+    // the sink opens `path` again. 0 asks before every list (a stat() each).
+    std::chrono::milliseconds pathCheckInterval{1000};
 };
 
 // Writes each list as one piece: the text of all its messages is composed
@@ -42,6 +50,8 @@ struct FileSinkOptions {
 // A failing write or open (disk full, file or folder removed, no permission)
 // is counted and never thrown; the file is closed and opened again for the
 // next list, which starts on a fresh line if the failure cut a line short.
+// A file removed from under the sink is noticed within pathCheckInterval and
+// made again.
 //
 // Ownership: owns its file descriptor. Thread safety: as Sink.
 class VK_DELIVERY_EXPORT FileSink : public Sink {
@@ -52,6 +62,8 @@ class VK_DELIVERY_EXPORT FileSink : public Sink {
     // Lists that were not (or not wholly) written.
     uint64_t writeErrors() const { return writeErrors_.load(std::memory_order_relaxed); }
     uint64_t rotations() const { return rotations_.load(std::memory_order_relaxed); }
+    // Times the file was found removed or replaced and opened again.
+    uint64_t reopenings() const { return reopenings_.load(std::memory_order_relaxed); }
     // errno of the last failed open, write, rename or sync; 0 when none.
     int lastError() const { return lastError_.load(std::memory_order_relaxed); }
 
@@ -60,6 +72,9 @@ class VK_DELIVERY_EXPORT FileSink : public Sink {
 
   private:
     bool ensureOpen();
+    // Closes the file when `path` no longer names it; checked at most once
+    // per pathCheckInterval.
+    void closeIfReplaced();
     void close();
     void rotate();
     bool writeAll(const char* data, size_t size);
@@ -70,9 +85,13 @@ class VK_DELIVERY_EXPORT FileSink : public Sink {
     bool rotatable_ = false;  // a regular file of ours, not stdout or a device
     bool needsNewline_ = false;
     uint64_t size_ = 0;  // bytes in the current file, as far as we know
-    std::string text_;   // reused for composing each list
+    dev_t device_ = 0;   // identity of the open file, to tell whether path still names it
+    ino_t inode_ = 0;
+    std::chrono::steady_clock::time_point nextPathCheck_;
+    std::string text_;  // reused for composing each list
     std::atomic<uint64_t> writeErrors_{0};
     std::atomic<uint64_t> rotations_{0};
+    std::atomic<uint64_t> reopenings_{0};
     std::atomic<int> lastError_{0};
 };
 
