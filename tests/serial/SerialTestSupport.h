@@ -21,9 +21,6 @@ namespace VkNSerialTest {
 using Bytes = std::vector<unsigned char>;
 using VkNTest::expectSameEntry;
 
-// The common start of the readers' report texts.
-const std::string kSupport = "Internal error. Varnik Support information: ";
-
 // "00 10 20 00 ..." as bytes.
 inline Bytes hexBytes(const std::string& text) {
     Bytes bytes;
@@ -32,17 +29,13 @@ inline Bytes hexBytes(const std::string& text) {
     return bytes;
 }
 
-inline uint32_t wordAt(const Bytes& bytes, size_t offset) {
-    return uint32_t{bytes[offset]} << 24 | uint32_t{bytes[offset + 1]} << 16 |
-           uint32_t{bytes[offset + 2]} << 8 | bytes[offset + 3];
+inline uint32_t wordAt(const Bytes& bytes, size_t at) {
+    return uint32_t{bytes[at]} << 24 | uint32_t{bytes[at + 1]} << 16 | uint32_t{bytes[at + 2]} << 8 |
+           bytes[at + 3];
 }
 
-inline void putWord(Bytes& bytes, size_t offset, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<unsigned char>(value >> (24 - 8 * i));
-}
-
-inline void insertZeros(Bytes& bytes, size_t offset, size_t count) {
-    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(offset), count, 0);
+inline void putWord(Bytes& bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(value >> (24 - 8 * i));
 }
 
 // The message of the worked example: a warning with one 32-bit parameter.
@@ -50,20 +43,24 @@ inline void recordExampleMessage(VkCErrorList& list) {
     list.setMessage(2, 0, 128, 3, "Value %1", 0x00300005, 42, 2, 0x1010, "f", "%d", 7);
 }
 
+// An image as bytes, released; empty when there is none.
+inline Bytes taken(void* image, uint32_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(image);
+    Bytes copy = image != nullptr ? Bytes(bytes, bytes + size) : Bytes();
+    std::free(image);
+    return copy;
+}
+
 inline Bytes messageImage(VkCErrorList& list, uint32_t index) {
     uint32_t size = 0;
     unsigned char* image = list.getSerializedMessage(index, size);
-    Bytes bytes = image != nullptr ? Bytes(image, image + size) : Bytes();
-    std::free(image);
-    return bytes;
+    return taken(image, size);
 }
 
 inline Bytes listImage(VkCErrorList& list) {
     uint32_t size = 0;
     char* image = list.serialize(size);
-    Bytes bytes = image != nullptr ? Bytes(image, image + size) : Bytes();
-    list.freeSerializedBuffer(&image);
-    return bytes;
+    return taken(image, size);
 }
 
 inline int32_t readMessage(VkCErrorList& list, const Bytes& image, uint32_t index = 0) {
@@ -74,13 +71,14 @@ inline int32_t readList(VkCErrorList& list, const Bytes& image) {
     return list.deSerialize(image.data(), static_cast<uint32_t>(image.size()));
 }
 
-// One way to damage a valid image, and the one report the reader must make.
+// One way to damage a valid image, and the one report the reader must make:
+// its code, format string and parameters (as describeParameters has them).
 struct DamageRow {
     const char* name;
     void (*damage)(Bytes& image);
     uint32_t code;
     const char* formatString;
-    std::string text;  // the rendered text without the common kSupport prefix
+    const char* parameters;
 };
 
 // Installs a fresh master error list for the calling thread, so each test
@@ -90,22 +88,20 @@ class ReportCapture : public ::testing::Test {
     ReportCapture() { VkCErrorManager::getInstance().setMasterErrorList(reports, -1, false); }
     ~ReportCapture() override { VkCErrorManager::getInstance().clearMasterErrorList(-1); }
 
-    // Code, function name, format string and rendered text of each report.
+    // Code, function name, format string and parameters of each report.
     std::vector<std::vector<std::string>> takeReports() {
         std::vector<std::vector<std::string>> taken;
         for (uint32_t i = 0; i < reports.getNumberOfUsedEntries(); ++i) {
             taken.push_back({std::to_string(reports.getErrorCode(i)), reports.getFunctionName(i),
-                             reports.getFormatString(i), reports.getErrorText(i)});
+                             reports.getFormatString(i), VkNTest::describeParameters(reports, i)});
         }
         reports.reset();
         return taken;
     }
 
-    // Exactly one report was made: the one `row` expects, from `function`.
     void expectOnlyReport(const DamageRow& row, const char* function) {
-        EXPECT_EQ(takeReports(),
-                  (std::vector<std::vector<std::string>>{
-                      {std::to_string(row.code), function, row.formatString, kSupport + row.text}}));
+        EXPECT_EQ(takeReports(), (std::vector<std::vector<std::string>>{{std::to_string(row.code), function,
+                                                                         row.formatString, row.parameters}}));
     }
 
     VkCErrorListPool reports{50, 5, 0, 0, nullptr};
