@@ -18,25 +18,23 @@ bool heldByThisThread(const Sink* sink) {
     return false;
 }
 
+}  // namespace
+
 // Marks `sink` as held by this thread for the lifetime of the mark, and
 // releases it at the end, also when write() throws.
-class HeldMark {
+class Sink::HeldMark {
   public:
-    HeldMark(const Sink* sink, std::function<void()> release) : release_(std::move(release)) {
-        t_heldSinks[t_heldCount++] = sink;
-    }
+    explicit HeldMark(Sink* sink) : sink_(sink) { t_heldSinks[t_heldCount++] = sink; }
     ~HeldMark() {
         --t_heldCount;
-        release_();
+        sink_->release();
     }
     HeldMark(const HeldMark&) = delete;
     HeldMark& operator=(const HeldMark&) = delete;
 
   private:
-    std::function<void()> release_;
+    Sink* const sink_;
 };
-
-}  // namespace
 
 Sink::Sink() = default;
 Sink::~Sink() = default;
@@ -50,7 +48,7 @@ DeliveryResult Sink::deliver(VkCErrorList& list, std::chrono::milliseconds wait)
         busy_.fetch_add(1, std::memory_order_relaxed);
         return DeliveryResult::kBusy;
     }
-    HeldMark mark(this, [this] { release(); });
+    HeldMark mark(this);
     try {
         write(list);
     } catch (...) {
@@ -61,18 +59,31 @@ DeliveryResult Sink::deliver(VkCErrorList& list, std::chrono::milliseconds wait)
     return DeliveryResult::kDelivered;
 }
 
+// The flag is taken with one compare-exchange when it is free, which is
+// every delivery but a contended one; only then does a sender count itself
+// as a waiter and sleep on the condition variable. Both sides use
+// sequentially consistent operations, so a releaser either sees the waiter
+// or the waiter sees the flag cleared: no wake-up is lost.
+bool Sink::tryTake() {
+    bool expected = false;
+    return held_.compare_exchange_strong(expected, true);
+}
+
 bool Sink::acquire(std::chrono::milliseconds wait) {
+    if (tryTake()) return true;
     std::unique_lock<std::mutex> lock(mutex_);
-    if (!released_.wait_for(lock, wait, [this] { return !held_; })) return false;
-    held_ = true;
-    return true;
+    waiters_.fetch_add(1);
+    const bool taken = released_.wait_for(lock, wait, [this] { return tryTake(); });
+    waiters_.fetch_sub(1);
+    return taken;
 }
 
 void Sink::release() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        held_ = false;
-    }
+    held_.store(false);
+    if (waiters_.load() == 0) return;
+    // Taking the mutex orders this wake-up after a waiter's last look at
+    // the flag, so it cannot fall between that look and its sleep.
+    { std::lock_guard<std::mutex> lock(mutex_); }
     released_.notify_one();
 }
 

@@ -64,15 +64,19 @@ class VK_DELIVERY_EXPORT Sink {
     virtual void write(VkCErrorList& list) = 0;
 
   private:
+    class HeldMark;
+    bool tryTake();
     bool acquire(std::chrono::milliseconds wait);
     void release();
 
-    // The sink's lock, held across write(). A flag under a mutex with a
-    // condition variable rather than a timed mutex: its timed wait is on
-    // the steady clock and visible to ThreadSanitizer.
+    // The sink's lock, held across write(): a flag taken with one atomic
+    // step when free, and a mutex with a condition variable for the waits
+    // (whose timed wait is on the steady clock and visible to
+    // ThreadSanitizer, unlike std::timed_mutex's).
+    std::atomic<bool> held_{false};
+    std::atomic<uint32_t> waiters_{0};
     std::mutex mutex_;
     std::condition_variable released_;
-    bool held_ = false;
     std::atomic<uint64_t> delivered_{0};
     std::atomic<uint64_t> failed_{0};
     std::atomic<uint64_t> busy_{0};
