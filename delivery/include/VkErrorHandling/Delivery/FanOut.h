@@ -49,7 +49,8 @@ class VK_DELIVERY_EXPORT FanOut {
     // Makes process() the manager's message-manager callback, replacing the
     // one set before, and adds delivery (bit 1) to the manager's send mode.
     static void install();
-    // Removes the fan-out as the manager's callback if it is.
+    // Clears the manager's message-manager callback. The manager cannot
+    // tell whose callback it holds, so call it only while the fan-out is it.
     static void uninstall();
 
     // Adds `sink` behind those attached already; a sink attached twice gets
