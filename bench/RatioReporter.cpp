@@ -14,9 +14,9 @@ std::string runKey(const benchmark::BenchmarkReporter::Run& run) {
     return name.str();
 }
 
-std::string formatNumber(const char* format, double value) {
+std::string formatNumber(int decimals, double value) {
     char text[32];
-    std::snprintf(text, sizeof text, format, value);
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
 }
 
@@ -27,7 +27,7 @@ bool meetsTarget(const Comparison& comparison, double ratio) {
 
 std::string targetText(const Comparison& comparison) {
     const char* relation = comparison.atLeast ? ">= " : comparison.strict ? "< " : "<= ";
-    return relation + formatNumber("%.2f", comparison.target);
+    return relation + formatNumber(2, comparison.target);
 }
 
 }  // namespace
@@ -81,8 +81,8 @@ void RatioReporter::printTable() {
             if (met == "NO") ++missed;
         }
         out << "| " << comparison.label << " | " << referenceName << " | "
-            << formatNumber("%.1f", referenceCost) << " | " << formatNumber("%.1f", oursCost) << " | "
-            << formatNumber("%.2f", ratio) << " | " << target << " | " << met << " |\n";
+            << formatNumber(1, referenceCost) << " | " << formatNumber(1, oursCost) << " | "
+            << formatNumber(2, ratio) << " | " << target << " | " << met << " |\n";
     }
     out << "\nTargets missed: " << missed << "\n";
     out.flush();

@@ -49,10 +49,10 @@ void recordMessages(VkCErrorList& list) {
     list.setMessage(2, 0, 128, 3, "Value %1", 0x00300005, 42, 2, 0x1010, "f", "%d", 7);
     list.setMessage(3, 1, 0, 0, nullptr, 0x00102002, 7, 0, 123456789, "VkCErrorList::deSerialize", "%08X%08X",
                     1, 2);
-    list.setMessage(1, 0, 5, 6, "%1 %2 %3 %4 %5", 0, 9, 4, 0x1010, "g", "%s%lld%f%zu%o", "text", int64_t{-5},
-                    2.5, size_t{1} << 40, 8);
-    list.setMessage(5, 0, 1, 1, nullptr, 0x200001, 1, 1, 0x1010, nullptr, "%p%-8s%e", int64_t{0x1234}, "",
-                    -1e300);
+    list.setMessage(1, 0, 5, 6, "%1 %2 %3 %4 %5", 0, 9, 4, 0x1010, "g", "%s%lld%f%zu%o", "text", -5LL, 2.5,
+                    size_t{1} << 40, 8);
+    list.setMessage(5, 0, 1, 1, nullptr, 0x200001, 1, 1, 0x1010, nullptr, "%p%-8s%e",
+                    reinterpret_cast<void*>(uintptr_t{0x1234}), "", -1e300);
 }
 
 }  // namespace

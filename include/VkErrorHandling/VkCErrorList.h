@@ -120,18 +120,31 @@ public:
     // e E f g G a double, d i o u x X an int (a 64-bit integer with "ll" or
     // "z"), p a 64-bit value, s a string. A malformed format string prints one
     // "VkErrorHandling: Panic!" line to standard output and stops the walk.
+    //
+    // g++ and clang check the values of the variadic forms against the format
+    // string as printf's (-Wformat). Where this library reads a descriptor
+    // differently from printf, pass what both accept:
+    //   %p    a pointer (void*); its address is stored as a 64-bit value.
+    //   %lld  a long long: cast an int64_t, which is a long on this platform.
+    //   %ld   reads an int here (a single "l" adds nothing), while printf
+    //         wants a long: use %d with an int instead, never PRId64 ("%ld").
+    //   %c %a %n %F %Lf and text between descriptors ("%d, %s") pass the
+    //         compiler but stop the walk with a panic line.
+    // No values: pass nullptr as the format string; g++ warns about "" in
+    // -Wall (-Wformat-zero-length), and the library treats both alike.
 
     // Short form: stamps the list's node id and the manager's current time.
     void setMessage(uint32_t messageType, uint32_t errorCode, uint32_t lineNumber, const char* functionName,
-                    const char* formatString, ...);
+                    const char* formatString, ...) VK_PRINTF_FORMAT(6, 7);
     // Short form of type 3 (error).
     void setError(uint32_t errorCode, uint32_t lineNumber, const char* functionName, const char* formatString,
-                  ...);
+                  ...) VK_PRINTF_FORMAT(5, 6);
     // Error with module numbers and an explicit template.
     void setError(uint32_t mainModuleNumber, uint32_t subModuleNumber, const char* messageTemplate,
-                  uint32_t errorCode, uint32_t lineNumber, const char* functionName,
-                  const char* formatString, ...);
-    // Full form: every field is given.
+                  uint32_t errorCode, uint32_t lineNumber, const char* functionName, const char* formatString,
+                  ...) VK_PRINTF_FORMAT(8, 9);
+    // Full form: every field is given. Takes the values as a va_list, so the
+    // compiler checks none of them.
     void setMessage(uint32_t messageType, uint32_t displayMode, uint32_t mainModuleNumber,
                     uint32_t subModuleNumber, const char* messageTemplate, uint32_t errorCode,
                     uint32_t lineNumber, uint32_t originNode, uint64_t timeStamp, const char* functionName,
@@ -142,7 +155,7 @@ public:
     void setMessage(uint32_t messageType, uint32_t displayMode, uint32_t mainModuleNumber,
                     uint32_t subModuleNumber, const char* messageTemplate, uint32_t errorCode,
                     uint32_t lineNumber, uint32_t originNode, uint64_t timeStamp, const char* functionName,
-                    const char* formatString, ...);
+                    const char* formatString, ...) VK_PRINTF_FORMAT(12, 13);
 
     // Append one typed parameter to entry `index`; refused silently once the
     // entry holds getMaxAdditionalParameters() parameters. A null or "" text

@@ -99,28 +99,32 @@ public:
     //
     // Messages of type LOG (0), INFO (1), WARNING (2) and ERROR (3) in the
     // manager's send mode. The variable values follow the format string's
-    // descriptors, one per descriptor (see VkCErrorList::setMessage).
+    // descriptors, one per descriptor, and g++ and clang check them as
+    // printf's; see VkCErrorList::setMessage for the descriptors this library
+    // reads differently (%p takes a pointer, %lld a long long, no %ld). The
+    // forms without a format string send a message without values.
 
     void sendLog(uint32_t errorCode, uint32_t lineNumber, const char* functionName);
     void sendInfo(uint32_t errorCode, uint32_t lineNumber, const char* functionName);
     void sendWarning(uint32_t errorCode, uint32_t lineNumber, const char* functionName);
     void sendError(uint32_t errorCode, uint32_t lineNumber, const char* functionName);
     void sendLog(uint32_t errorCode, uint32_t lineNumber, const char* functionName, const char* formatString,
-                 ...);
+                 ...) VK_PRINTF_FORMAT(5, 6);
     void sendInfo(uint32_t errorCode, uint32_t lineNumber, const char* functionName, const char* formatString,
-                  ...);
+                  ...) VK_PRINTF_FORMAT(5, 6);
     void sendWarning(uint32_t errorCode, uint32_t lineNumber, const char* functionName,
-                     const char* formatString, ...);
+                     const char* formatString, ...) VK_PRINTF_FORMAT(5, 6);
     void sendError(uint32_t errorCode, uint32_t lineNumber, const char* functionName,
-                   const char* formatString, ...);
+                   const char* formatString, ...) VK_PRINTF_FORMAT(5, 6);
     // Any type, any send mode (0 = the manager's).
     void sendMessage(uint32_t sendMode, uint32_t displayMode, uint32_t messageType, uint32_t errorCode,
-                     uint32_t lineNumber, const char* functionName, const char* formatString, ...);
+                     uint32_t lineNumber, const char* functionName, const char* formatString, ...)
+        VK_PRINTF_FORMAT(8, 9);
     // With module numbers and an explicit template ("" = look up by code).
     void sendMessage(uint32_t sendMode, uint32_t mainModuleNumber, uint32_t subModuleNumber,
                      const char* messageTemplate, uint32_t displayMode, uint32_t messageType,
                      uint32_t errorCode, uint32_t lineNumber, const char* functionName,
-                     const char* formatString, ...);
+                     const char* formatString, ...) VK_PRINTF_FORMAT(11, 12);
     // The recording step behind every single-message send.
     void setMessage(uint32_t sendMode, uint32_t displayMode, uint32_t messageType, uint32_t errorCode,
                     uint32_t lineNumber, const char* functionName, const char* formatString, va_list args,

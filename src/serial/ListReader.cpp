@@ -113,7 +113,9 @@ int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
     if (!reader.readU32(words[0]) || !reader.readU32(words[1]) || !reader.readU32(words[2])) return -1;
     for (int i = 0; i < 3; ++i) {
         if (words[i] != VkNSerial::kTerminationWords[i]) {
-            report(master, VkNCatalogue::kCodeListTermination, __LINE__, "");
+            // No values, so no format string: clang rejects a non-literal one without values.
+            if (master != nullptr)
+                master->setError(VkNCatalogue::kCodeListTermination, __LINE__, kFunction, nullptr);
             return -1;
         }
     }

@@ -183,7 +183,7 @@ class ImageDamage : public ReportCapture {
         VkCErrorList sent(4, 10, 0, 3, nullptr);
         sent.setApplicationId(0x77);
         sent.setMessage(2, 1, 128, 3, "Value %1 %2", 0x00300005, 42, 2, 0x1010, "f", "%d%s", 7, "text");
-        sent.setMessage(4, 0, 0, 0, nullptr, 0x00102002, 9, 0, 12345, "g", "%f%lld%08X", 0.5, int64_t{-9}, 3);
+        sent.setMessage(4, 0, 0, 0, nullptr, 0x00102002, 9, 0, 12345, "g", "%f%lld%08X", 0.5, -9LL, 3);
         listBytes = listImage(sent);
         messageBytes = messageImage(sent, 0);
         // The undamaged images read cleanly, so a failure below is the damage's.

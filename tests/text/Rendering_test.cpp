@@ -85,7 +85,7 @@ TEST_F(ParameterTextTest, FillsPlaceholders) {
 }
 
 TEST_F(ParameterTextTest, OneParameterAlone) {
-    list.setMessage(3, 0, 0, 0, nullptr, 7, 1, 0, uint64_t{0}, "fn", "");
+    list.setMessage(3, 0, 0, 0, nullptr, 7, 1, 0, uint64_t{0}, "fn", nullptr);
     const std::pair<uint32_t, uint32_t> indices[] = {{0, 1}, {0, 4}, {0, 0}, {1, 4}, {2, 1}, {4, 1}};
     const std::string expected[] = {"42", "abc", kOutOfRange, kOutOfRange, "%1" /* no format string */, ""};
     for (int i = 0; i < 6; ++i) {
@@ -214,7 +214,7 @@ TEST_F(MessageTextTest, HeaderMatchesTheFormatterPieceByPiece) {
         manager.setTimeStampTickDuration(tick);
 
         list.reset();
-        list.setMessage(type, 0, mainModule, subModule, "t", code, line, node, stamp, name.c_str(), "");
+        list.setMessage(type, 0, mainModule, subModule, "t", code, line, node, stamp, name.c_str(), nullptr);
         std::string expected = typeNames[type < 6 ? type : 6];
         expected += code != 0 ? piece(", 0x%08X", code) : "(user) ";
         if (node != 0) expected += piece(", node %u", node);
@@ -243,8 +243,8 @@ TEST(TabbedRowTest, Columns) {
 
     list.setApplicationId(0);
     const uint32_t code = 0x7FF00005;  // module 0x7FF has no row: no module numbers
-    list.setMessage(9, 0, 0, 0, "t", code, 0, 0, uint64_t{0}, "f", "");
-    list.setMessage(5, 0, 0, 0, "t", code, 12, 0, uint64_t{0}, nullptr, "");
+    list.setMessage(9, 0, 0, 0, "t", code, 0, 0, uint64_t{0}, "f", nullptr);
+    list.setMessage(5, 0, 0, 0, "t", code, 12, 0, uint64_t{0}, nullptr, nullptr);
     list.setMessage(1, 0, 0, 0, nullptr, 0, 1, 0, uint64_t{0}, "f", "%s", "user text");
     EXPECT_EQ(row(list, 1), "Unknown Type\t\t0x0\t0x7FF00005\tf\t\t0\t\tt\n");
     EXPECT_EQ(row(list, 2), "Event\t\t0x0\t0x7FF00005\t\t\t0\t\tt\n");
@@ -292,7 +292,7 @@ TEST(ListPrintTest, OneBlockPerListAndNothingForAnEmptyOne) {
     EXPECT_EQ(device.calls, 0);
 
     list.setMessage(3, 0, 1, 1, "first %1\nsecond line", 0x5, 10, 0, uint64_t{0}, "f", "%d", 1);
-    list.setMessage(2, 0, 1, 1, "other", 0x6, 11, 0, uint64_t{0}, "g", "");
+    list.setMessage(2, 0, 1, 1, "other", 0x6, 11, 0, uint64_t{0}, "g", nullptr);
     std::string plain;
     list.printError(plain, 0);
     list.printError(plain, 1);
@@ -310,7 +310,8 @@ TEST(ListPrintTest, OneBlockPerListAndNothingForAnEmptyOne) {
 // the rest is dropped.
 TEST(ListPrintTest, ShortWritesAreRetriedAtMostFiveTimes) {
     VkCErrorList list(1, 0, 0, 0, nullptr);
-    list.setMessage(3, 0, 1, 1, "a text longer than thirty characters", 0x5, 10, 0, uint64_t{0}, "f", "");
+    list.setMessage(3, 0, 1, 1, "a text longer than thirty characters", 0x5, 10, 0, uint64_t{0}, "f",
+                    nullptr);
     std::string plain;
     list.printError(plain, 0);
     for (size_t takePerCall : {size_t{3}, size_t{0}, plain.size() / 4}) {
