@@ -12,6 +12,7 @@
 #include "text/FormatDescriptor.h"
 #include "text/FormattedPiece.h"
 #include "text/NumberFormat.h"
+#include "text/Placeholder.h"
 #include "text/TextBuilder.h"
 
 namespace {
@@ -24,6 +25,7 @@ using VkNText::kClassInt64;
 using VkNText::kClassString;
 using VkNText::kConversionFormatSize;
 using VkNText::parseConversion;
+using VkNText::readPlaceholderNumber;
 using VkNText::VkCTextBuilder;
 using VkNText::VkSConversion;
 
@@ -32,26 +34,6 @@ constexpr char kNoDescriptors[] =
     "< invalid message composition: format string and error text are present, but the format string "
     "contains no format descriptors! >";
 constexpr char kIndexOutOfRange[] = "< invalid message template: parameter index is out of range! >";
-
-bool isScanSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Reads the parameter number behind a placeholder's "%" as scanf's "%u"
-// would (white space, an optional sign, digits), but only as far as the
-// digits go, so a long text costs no more than its length. Returns 0 when no
-// number can be read or when it is negative: scanf would wrap a negative
-// number to a huge one, which is out of range just the same.
-uint32_t readPlaceholderNumber(const char* p) {
-    while (isScanSpace(*p)) ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    if (!isDigit(*p)) return 0;
-    uint32_t value = 0;
-    for (; isDigit(*p); ++p) {
-        if (value < 100000) value = value * 10 + static_cast<uint32_t>(*p - '0');  // saturates
-    }
-    return negative ? 0 : value;
-}
 
 void appendInteger(VkCTextBuilder& out, const VkSConversion& conversion, int64_t value, bool is64) {
     char* p = out.reserve(VkNText::kMaxIntegerFastLength);
