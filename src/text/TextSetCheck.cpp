@@ -110,22 +110,22 @@ VkEDescriptorKind kindShownBy(uint32_t descriptorClass) {
     }
 }
 
-// Why a placeholder whose descriptor is `descriptor` of class
-// `descriptorClass` can't show the value recording stores for it (null:
-// none is stored), or "" when it can.
-std::string whyNotShown(const char* descriptor, uint32_t descriptorClass, const VkEDescriptorKind* stored,
+// Why a placeholder rendered by `descriptor` can't show the value recording
+// stores for it (null: none is stored), or "" when it can.
+std::string whyNotShown(const VkNText::VkSDescriptorView& descriptor, const VkEDescriptorKind* stored,
                         const char* format) {
-    const VkEDescriptorKind shown = kindShownBy(descriptorClass);
+    const VkEDescriptorKind shown = kindShownBy(descriptor.descriptorClass);
+    const std::string written = quoted(descriptor.start, descriptor.length);
     VkNText::VkSConversion conversion;
     if (shown == VkEDescriptorKind::kUnknown ||
         (shown != VkEDescriptorKind::kString &&
-         !VkNText::parseConversion(descriptor, descriptorClass, conversion))) {
-        return "descriptor " + quoted(descriptor) + " is not one this library renders";
+         !VkNText::parseConversion(descriptor.start, descriptor.length, descriptor.descriptorClass,
+                                   conversion))) {
+        return "descriptor " + written + " is not one this library renders";
     }
     if (stored == nullptr) return "recording stores no value for it from " + quoted(format);
     if (*stored == shown) return "";
-    return "descriptor " + quoted(descriptor) + " shows " + kindName(shown) + ", recording stores " +
-           kindName(*stored);
+    return "descriptor " + written + " shows " + kindName(shown) + ", recording stores " + kindName(*stored);
 }
 
 // One check of one set; collects the problems in the order found.
@@ -237,9 +237,8 @@ private:
         const char* text = textOf(sent.code);
         if (text == nullptr) return;
         const char* format = sent.formatString != nullptr ? sent.formatString : "";
-        char descriptors[VkNText::kMaxDescriptors][VkNText::kDescriptorSize];
-        uint32_t classes[VkNText::kMaxDescriptors];
-        const uint32_t count = VkNText::parseFormatDescriptors(format, descriptors, classes);
+        VkNText::VkSDescriptorView descriptors[VkNText::kMaxDescriptors];
+        const uint32_t count = VkNText::findFormatDescriptors(format, descriptors);
         VkEDescriptorKind kinds[kMaxAdditionalParameters];
         const uint32_t stored = VkNText::recordedKinds(format, kinds);
         uint32_t seen = 0;  // bit n: placeholder n already checked
@@ -252,8 +251,8 @@ private:
                             quoted(format).c_str(), count, count == 1 ? "" : "s"));
                 return;
             }
-            const std::string why = whyNotShown(descriptors[number - 1], classes[number - 1],
-                                                number <= stored ? &kinds[number - 1] : nullptr, format);
+            const std::string why =
+                whyNotShown(descriptors[number - 1], number <= stored ? &kinds[number - 1] : nullptr, format);
             if (!why.empty())
                 add(DescriptorMismatch, sent.code, text, placeholderAt(p) + " renders nothing: " + why);
         });
