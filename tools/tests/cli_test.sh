@@ -177,6 +177,35 @@ demo)
     contains out "read back 2 message(s) from node 7"
     contains out "$(printf 'Error\t7\t0x42\t0x00200001\t')"
     ;;
+lint_clean)
+    printf '# CODE FORMAT\n0x00200000 %%s%%d\r\n2097153 %%s%%lld\n' >"$work/formats"
+    run 0 lint "$3" kLintHostClean --formats "$work/formats"
+    [ ! -s "$work/out" ] || fail "problems reported for the clean set: $(cat "$work/out")"
+    contains err "0 problems in 'kLintHostClean'"
+    ;;
+lint_problems)
+    printf '0x01A00000 %%d%%d\n0x01A00801 %%d,%%d\n' >"$work/formats"
+    run 1 lint "$3" kLintHostFaulty --formats "$work/formats"
+    [ "$(wc -l <"$work/out")" -eq 7 ] || fail "expected 7 problems: $(cat "$work/out")"
+    contains out '0x01A00000: module code 0x01A00000 has no row in the module table'
+    contains out '0x01A00800: group 1 ends at text 6, past the 5 texts'
+    contains out '0x01A00001: the text is null'
+    contains out '0x01A00002 "Progress %1 at 100%s.": "%s" renders the out-of-range diagnostic'
+    contains out '0x01A00800 "Retry %0 of %1.": "%0": placeholders run from %1 to %5'
+    contains out '0x01A00000 "Copied %1 of %3 files.": "%3" but the format string "%d%d" has 2 descriptors'
+    contains out '0x01A00801 "Took %1 seconds.": "%1" renders nothing: descriptor "%d," is not one'
+    ;;
+lint_failures)
+    run 64 lint "$3"
+    run 66 lint "$work/missing.so" kLintHostClean
+    contains err "cannot load '$work/missing.so'"
+    run 66 lint "$3" kNoSuchSet
+    contains err "exports no symbol 'kNoSuchSet'"
+    run 66 lint "$3" kLintHostClean --formats "$work/missing.txt"
+    printf '0x00200000 %%d\nzero %%d\n' >"$work/formats"
+    run 64 lint "$3" kLintHostClean --formats "$work/formats"
+    contains err "formats:2: 'zero %d' does not start with a message code"
+    ;;
 *)
     fail "unknown case"
     ;;

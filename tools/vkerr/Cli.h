@@ -54,6 +54,7 @@ void addEncodeCommand(CLI::App& vkerr);
 void addDemoCommand(CLI::App& vkerr);
 void addCollectCommand(CLI::App& vkerr);
 void addPublishCommand(CLI::App& vkerr);
+void addLintCommand(CLI::App& vkerr);
 
 }  // namespace VkNTool
 

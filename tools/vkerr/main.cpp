@@ -24,16 +24,18 @@ const char kUsage[] =
     "  collect --broker HOST:PORT [OPTIONS]    print or store the images published to a broker\n"
     "  publish FILE --broker HOST:PORT --topic TOPIC\n"
     "                                          publish an image from a file\n"
+    "  lint LIBRARY SYMBOL [--formats FILE]    check a text set exported by a shared library\n"
     "\n"
     "FILE '-' or no FILE means standard input (standard output for encode).\n"
     "'vkerr COMMAND --help' describes a command.\n"
     "\n"
-    "exit status: 0 success, 1 unknown code, 2 malformed image, 64 wrong arguments,\n"
-    "66 unreadable input, 69 broker unavailable.\n";
+    "exit status: 0 success, 1 unknown code or text set problems, 2 malformed image,\n"
+    "64 wrong arguments, 66 unreadable input, 69 broker unavailable.\n";
 
 void (*const kCommands[])(CLI::App&) = {
     VkNTool::addExplainCommand, VkNTool::addDecodeCommand,  VkNTool::addEncodeCommand,
     VkNTool::addDemoCommand,    VkNTool::addCollectCommand, VkNTool::addPublishCommand,
+    VkNTool::addLintCommand,
 };
 
 // The subcommand being parsed when CLI11 gave up, or null for vkerr itself.
