@@ -7,41 +7,32 @@
 namespace VkNCatalogue {
 namespace {
 
-constexpr const char* kOverflowText =
-    "Message buffer overflow. Messages were dropped because there is no space in the message buffer.";
-
-class EntryTemplateTest : public ::testing::Test {
-  protected:
-    EntryTemplateTest() : list_(3, 2, 0, 0, nullptr) {}
-    VkCErrorList list_;
-};
-
-TEST_F(EntryTemplateTest, IndexAtCapacityGivesNullAndAFreshEntryReadsAsUserMessage) {
-    EXPECT_EQ(list_.getMessageTemplate(3), nullptr);
-    EXPECT_EQ(VkErrorListAccess::getMessageTemplateInt(list_, 3), nullptr);
-    // A zeroed entry has code 0 and type LOG: the user-message text.
-    EXPECT_STREQ(list_.getMessageTemplate(2), "%1");
-    EXPECT_STREQ(VkErrorListAccess::getMessageTemplateInt(list_, 2), "");
-}
-
-TEST_F(EntryTemplateTest, StoredTemplateWinsOverTheCatalogue) {
-    list_.setErrorCode(0, kCodeListOverflow);
-    EXPECT_STREQ(list_.getMessageTemplate(0), kOverflowText);
-    list_.setMessageTemplate(0, "own %1");
-    EXPECT_STREQ(list_.getMessageTemplate(0), "own %1");
-    EXPECT_STREQ(VkErrorListAccess::getMessageTemplateInt(list_, 0), "own %1");
-}
-
-TEST_F(EntryTemplateTest, EventNeverTakesACatalogueText) {
-    list_.setErrorCode(0, kCodeListOverflow);
-    list_.setMessageType(0, kTypeEvent);
-    EXPECT_STREQ(list_.getMessageTemplate(0), "");
-    list_.setMessageTemplate(0, "event %1");
-    EXPECT_STREQ(list_.getMessageTemplate(0), "event %1");
-
-    list_.setMessageTemplate(0, nullptr);
-    list_.setMessageType(0, kTypeError);
-    EXPECT_STREQ(list_.getMessageTemplate(0), kOverflowText);
+// An entry renders with its stored template, else (unless it is an EVENT)
+// with the catalogue text of its code; a zeroed entry (code 0, type LOG)
+// reads as a user message, and an index at the capacity has none.
+TEST(EntryTemplateTest, StoredTemplateFirstThenTheCatalogueExceptForEvents) {
+    const char* overflow =
+        "Message buffer overflow. Messages were dropped because there is no space in the message buffer.";
+    const struct {
+        uint32_t type;
+        const char* stored;
+        const char* expected;
+    } rows[] = {{kTypeError, nullptr, overflow},
+                {kTypeError, "own %1", "own %1"},
+                {kTypeEvent, nullptr, ""},
+                {kTypeEvent, "event %1", "event %1"}};
+    VkCErrorList list(5, 2, 0, 0, nullptr);
+    for (uint32_t i = 0; i < 4; ++i) {
+        list.setErrorCode(i, kCodeListOverflow);
+        list.setMessageType(i, rows[i].type);
+        list.setMessageTemplate(i, rows[i].stored);
+        EXPECT_STREQ(list.getMessageTemplate(i), rows[i].expected) << i;
+        EXPECT_STREQ(VkErrorListAccess::getMessageTemplateInt(list, i), rows[i].stored ? rows[i].stored : "");
+    }
+    EXPECT_STREQ(list.getMessageTemplate(4), "%1");
+    EXPECT_STREQ(VkErrorListAccess::getMessageTemplateInt(list, 4), "");
+    EXPECT_EQ(list.getMessageTemplate(5), nullptr);
+    EXPECT_EQ(VkErrorListAccess::getMessageTemplateInt(list, 5), nullptr);
 }
 
 }  // namespace

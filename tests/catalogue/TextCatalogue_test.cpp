@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "VkErrorHandling/VkCErrorManager.h"
 #include "catalogue/LibraryTexts.h"
 
@@ -16,8 +14,9 @@ struct CodeText {
 };
 
 // Every text the library carries, each written out in one piece so that a
-// slip in how the library's own table splits its long strings shows up here.
-constexpr CodeText kOwnTexts[] = {
+// slip in how the library's own table splits its long strings shows up here,
+// and the codes that find none.
+constexpr CodeText kTexts[] = {
     {0x400, "Internal error. Varnik Support information: NULL pointer error."},
     {0x401, "Memory allocation failed. Probably not enough memory available for requested operation."},
     {0x402, "Internal error. Varnik Support information: Mutex initialization failed."},
@@ -56,98 +55,79 @@ constexpr CodeText kOwnTexts[] = {
     {0x105801, "Internal error. Varnik Support information: Cannot send message. Buffer access violation."},
     {0x105802, "Internal error. Varnik Support information: Cannot send message. No message list available. Current list is reset."},
     {0x105803, "Internal error. Varnik Support information: Cannot create message list."},
-    // clang-format on
     // The null-release and failed-allocation reports read as the built-in
     // texts that describe them; the next code of the group stays in module 1.
     {0x100400, "Internal error. Varnik Support information: NULL pointer error."},
     {0x100401, "Memory allocation failed. Probably not enough memory available for requested operation."},
     {0x100402, "Internal error. Varnik Support information: Cannot create message buffer."},
     // Outside module 0 the built-in flag plays no part.
-    {0x100403, "Internal error. Varnik Support information: Master message list contains errors."},
     {0x100C00, "%3 (%1/%2)"},
+    // Misses: past the built-in texts, past module 0's one text and group,
+    // past the 6 texts of group 0, the 12 of group 4 and the 12 groups of
+    // module 1, an empty group, modules without a set or a row, bit 31.
+    {0x40A, ""}, {0x7FF, ""}, {0x000001, ""}, {0x000800, ""}, {0x100006, ""}, {0x10200C, ""}, {0x106000, ""},
+    {0x1FF800, ""}, {0x101000, ""}, {0x200000, ""}, {0x1A00000, ""}, {0x80100004, ""}, {0x80000400, ""},
+    // clang-format on
 };
 
-TEST(TextCatalogueTest, EveryOwnTextMatchesItsCode) {
-    for (const CodeText& entry : kOwnTexts) {
+TEST(TextCatalogueTest, EveryCodeFindsItsTextOrNone) {
+    for (const CodeText& entry : kTexts) {
         EXPECT_STREQ(lookupMessageTemplate(entry.code), entry.text) << std::hex << entry.code;
     }
 }
 
-TEST(TextCatalogueTest, MissesGiveEmptyText) {
-    const uint32_t misses[] = {
-        0x40A,       // past the last built-in text
-        0x7FF,       // highest built-in index
-        0x000001,    // module 0 has a single text
-        0x000800,    // and a single group
-        0x100006,    // group 0 of module 1 holds 6 texts
-        0x101000,    // group 2 is empty
-        0x10200C,    // group 4 holds 12 texts
-        0x106000,    // module 1 has 12 groups
-        0x1FF800,    // highest group
-        0x200000,    // module 2 has no set registered
-        0x1A00000,   // module 26 has no row
-        0x80100004,  // bit 31 set: no module
-        0x80000400,  // not a built-in text either
-    };
-    for (uint32_t code : misses) EXPECT_STREQ(lookupMessageTemplate(code), "") << std::hex << code;
-}
-
-// Text set of a host module; restores whatever the tests replaced.
+// Text sets of a host; each test restores module 1's own set.
 class TextSetRegistrationTest : public ::testing::Test {
-  protected:
+protected:
     void TearDown() override {
         VkCErrorManager::_unregisterMessages(&kHostSet);
         VkCErrorManager::_registerMessages(&libraryTextSet());
     }
-
     static constexpr const char* kHostTexts[] = {"host %1", "host second", "group one %2"};
     static constexpr uint32_t kHostGroupStarts[] = {0, 2, 3};
     static constexpr VkResText kHostSet = {kHostTexts, kHostGroupStarts, 2, 0x200000};
 };
 
-TEST_F(TextSetRegistrationTest, HostSetServesItsCodesWhileRegistered) {
+TEST_F(TextSetRegistrationTest, ASetServesItsModuleWhileRegistered) {
     ASSERT_TRUE(VkCErrorManager::_registerMessages(&kHostSet));
-    EXPECT_STREQ(lookupMessageTemplate(0x200000), "host %1");
-    EXPECT_STREQ(lookupMessageTemplate(0x200001), "host second");
-    EXPECT_STREQ(lookupMessageTemplate(0x200800), "group one %2");
-    EXPECT_STREQ(lookupMessageTemplate(0x200002), "");
-    EXPECT_STREQ(lookupMessageTemplate(0x201000), "");
-
+    const CodeText served[] = {{0x200000, "host %1"},
+                               {0x200001, "host second"},
+                               {0x200800, "group one %2"},
+                               {0x200002, ""},
+                               {0x201000, ""}};
+    for (const CodeText& entry : served) EXPECT_STREQ(lookupMessageTemplate(entry.code), entry.text);
     ASSERT_TRUE(VkCErrorManager::_unregisterMessages(&kHostSet));
     EXPECT_STREQ(lookupMessageTemplate(0x200000), "");
-}
 
-TEST_F(TextSetRegistrationTest, RegistrationNeedsAModuleRowKey) {
-    const VkResText module26 = {kHostTexts, kHostGroupStarts, 2, 0x1A00000};
-    const VkResText withIndexBit = {kHostTexts, kHostGroupStarts, 2, 0x100001};
-    for (const VkResText* set : {static_cast<const VkResText*>(nullptr), &module26, &withIndexBit}) {
-        EXPECT_FALSE(VkCErrorManager::_registerMessages(set));
-        EXPECT_FALSE(VkCErrorManager::_unregisterMessages(set));
-    }
-    // A refused registration must not have touched module 1's texts.
-    EXPECT_STREQ(lookupMessageTemplate(0x100800), "%3 (%1/%2)");
-}
-
-TEST_F(TextSetRegistrationTest, ReplacingAndUnregisteringModuleOne) {
+    // Replacing module 1's set, then unregistering whichever set is there.
     const VkResText replacement = {kHostTexts, kHostGroupStarts, 2, 0x100000};
     ASSERT_TRUE(VkCErrorManager::_registerMessages(&replacement));
     EXPECT_STREQ(lookupMessageTemplate(0x100000), "host %1");
-    // Unregistering clears the row whichever set is registered there.
     ASSERT_TRUE(VkCErrorManager::_unregisterMessages(&libraryTextSet()));
     EXPECT_STREQ(lookupMessageTemplate(0x100000), "");
     // The two reports keep their built-in texts even without module 1's set.
     EXPECT_STREQ(lookupMessageTemplate(0x100401), lookupMessageTemplate(0x401));
 }
 
-TEST_F(TextSetRegistrationTest, MalformedSetsGiveEmptyText) {
+// Sets without a module row are refused; null texts, a null text and
+// descending group starts read as no text.
+TEST_F(TextSetRegistrationTest, RefusedAndMalformedSets) {
+    const VkResText module26 = {kHostTexts, kHostGroupStarts, 2, 0x1A00000};
+    const VkResText withIndexBit = {kHostTexts, kHostGroupStarts, 2, 0x100001};
+    for (const VkResText* set : {static_cast<const VkResText*>(nullptr), &module26, &withIndexBit}) {
+        EXPECT_FALSE(VkCErrorManager::_registerMessages(set));
+        EXPECT_FALSE(VkCErrorManager::_unregisterMessages(set));
+    }
+    EXPECT_STREQ(lookupMessageTemplate(0x100800), "%3 (%1/%2)");  // module 1 untouched
+
     static constexpr const char* kWithNull[] = {nullptr};
-    static constexpr uint32_t kDescending[] = {1, 0};
-    const VkResText nullTexts = {nullptr, kHostGroupStarts, 2, 0x200000};
     static constexpr uint32_t kOneText[] = {0, 1};
-    const VkResText nullText = {kWithNull, kOneText, 1, 0x200000};
-    const VkResText descending = {kHostTexts, kDescending, 1, 0x200000};
-    for (const VkResText* set : {&nullTexts, &nullText, &descending}) {
-        ASSERT_TRUE(VkCErrorManager::_registerMessages(set));
+    static constexpr uint32_t kDescending[] = {1, 0};
+    const VkResText sets[] = {{nullptr, kHostGroupStarts, 2, 0x200000},
+                              {kWithNull, kOneText, 1, 0x200000},
+                              {kHostTexts, kDescending, 1, 0x200000}};
+    for (const VkResText& set : sets) {
+        ASSERT_TRUE(VkCErrorManager::_registerMessages(&set));
         EXPECT_STREQ(lookupMessageTemplate(0x200000), "");
         EXPECT_STREQ(lookupMessageTemplate(0x200005), "");
     }
