@@ -159,7 +159,7 @@ bad_arguments)
 help)
     run 0 --help
     contains out "usage: vkerr COMMAND"
-    for command in explain decode encode demo; do
+    for command in explain decode encode demo lint; do
         run 0 "$command" --help
         contains out "usage: vkerr $command"
     done
