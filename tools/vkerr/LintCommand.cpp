@@ -32,7 +32,8 @@ const char kHelp[] =
     "\n"
     "Prints one line per problem: the code, the text and the reason. The length of the\n"
     "text array is read from the library's symbol table; without one (a stripped\n"
-    "library) group starts are not checked against it.\n"
+    "library) group starts are not checked against it. AddressSanitizer pads arrays:\n"
+    "lint a build without it.\n"
     "\n"
     "exit status: 0 no problems, 1 problems found, 64 wrong arguments, 66 the library,\n"
     "the symbol or FILE can't be loaded.\n";
