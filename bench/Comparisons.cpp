@@ -20,6 +20,8 @@ void addWireRows(std::vector<Comparison>& rows, const std::string& count) {
                     "image_copy/byteswap/" + count, 0, false});
     rows.push_back({"deserialize " + count, deserialize, "image_copy/byteswap/" + count, 5.0, false});
     rows.push_back({"deserialize " + count, deserialize, "deserialize/protobuf/" + count, 0.6, false});
+    rows.push_back({"deserialize " + count + ", its four string copies alone", "deserialize/floor/" + count,
+                    "deserialize/protobuf/" + count, 0, false});
 }
 
 }  // namespace
@@ -36,6 +38,8 @@ std::vector<Comparison> suiteComparisons() {
         {"send", "send/ours", "send/spdlog", 1.0, kStrict},
         {"send above the write floor", "send/ours", "send/reference", 0.75, false, writeFloor},
         {"send above the write floor", "send/ours", "send/spdlog", 0.6, false, writeFloor},
+        {"send above the write floor, its allocations alone", "send/write_floor_and_allocations",
+         "send/reference", 0, false, writeFloor},
         {"send, 10000 master lists", "send/10000_master_lists", "send/ours", 1.1, false},
     };
     for (const char* threads : {"1", "2", "4"}) {

@@ -6,8 +6,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -84,6 +87,41 @@ void writeFloorLoop(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 
+// The write floor plus the allocations every single-message send must make:
+// the list object from the non-throwing general allocator, its cleared block
+// of two entries, and the copies of the function name and format string.
+// Not a target; it shows how much of a send's cost above the floor these
+// allocations take by themselves.
+void writeFloorAndAllocationsLoop(benchmark::State& state) {
+    constexpr size_t kTwoEntries = 2 * 232;  // the list's entry block for a send
+    VkCErrorList list(2, 5, 0, 0, nullptr);
+    list.setError(kCode, kLine, kFunction, kFormat, kValue1, kValue2, kValue3);
+    std::string lines;
+    list.printError(lines, 0);
+
+    quietStdout(state);
+    for (auto _ : state) {
+        void* object = ::operator new(sizeof(VkCMessageListPool), std::nothrow);
+        void* entries = std::malloc(kTwoEntries);
+        benchmark::DoNotOptimize(entries);
+        std::memset(entries, 0, kTwoEntries);
+        char* function = ::strdup(kFunction);
+        char* format = ::strdup(kFormat);
+        benchmark::DoNotOptimize(object);
+        {
+            std::lock_guard<std::mutex> hold(g_referenceMutex);
+            std::fwrite(lines.data(), 1, lines.size(), stdout);
+            std::fflush(stdout);
+        }
+        std::free(function);
+        std::free(format);
+        std::free(entries);
+        ::operator delete(object);
+    }
+    restoreStdout(state);
+    state.SetItemsProcessed(state.iterations());
+}
+
 // The same single-thread send after other threads' master error lists have
 // filled 10,000 explicit slots: the send must not walk that table.
 void sendWithMasterLists(benchmark::State& state) {
@@ -105,6 +143,7 @@ void sendWithMasterLists(benchmark::State& state) {
 BENCHMARK(sendLoop)->Name("send/ours");
 BENCHMARK(sendReferenceLoop)->Name("send/reference");
 BENCHMARK(writeFloorLoop)->Name("send/write_floor");
+BENCHMARK(writeFloorAndAllocationsLoop)->Name("send/write_floor_and_allocations");
 BENCHMARK(sendLoop)->Name("send_threads/ours")->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
 BENCHMARK(sendReferenceLoop)
     ->Name("send_threads/reference")
