@@ -11,10 +11,13 @@ namespace {
 
 constexpr const char* kFunction = "VkCErrorList::deSerialize";
 
-// Reporting into the master error list, skipped when there is none.
+// Reporting into the master error list, skipped when there is none. The
+// list is looked up only when there is something to report: that lookup
+// took a tenth of reading a one-message image.
 template <typename... Values>
-void report(VkCErrorList* master, uint32_t code, uint32_t line, const char* format, Values... values) {
-    if (master != nullptr) master->setError(code, line, kFunction, format, values...);
+void report(uint32_t code, uint32_t line, const char* format, Values... values) {
+    if (VkCErrorList* master = VkNSerial::reportList())
+        master->setError(code, line, kFunction, format, values...);
 }
 
 }  // namespace
@@ -22,12 +25,11 @@ void report(VkCErrorList* master, uint32_t code, uint32_t line, const char* form
 int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
     using VkNSerial::ByteReader;
     ByteReader reader = VkNSerial::payloadReader(data, length);
-    VkCErrorList* master = VkNSerial::reportList();
 
     uint32_t identifier = 0;
     if (!reader.readU32(identifier)) return -1;
     if (identifier != VkNSerial::kListIdentifier) {
-        report(master, VkNCatalogue::kCodeListIdentifier, __LINE__, "%08X%08X",
+        report(VkNCatalogue::kCodeListIdentifier, __LINE__, "%08X%08X",
                static_cast<int32_t>(VkNSerial::kListIdentifier), static_cast<int32_t>(identifier));
         return -1;
     }
@@ -41,7 +43,7 @@ int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
     if (!reader.readU32(version)) return -1;
     remaining -= 4;
     if (version != VkNSerial::kWireVersion) {
-        report(master, VkNCatalogue::kCodeListVersion, __LINE__, "%08X%08X",
+        report(VkNCatalogue::kCodeListVersion, __LINE__, "%08X%08X",
                static_cast<int32_t>(VkNSerial::kWireVersion), static_cast<int32_t>(version));
         return -1;
     }
@@ -60,8 +62,7 @@ int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
         remaining -= headerRemaining;
     }
     if (headerRemaining < 0) {
-        report(master, VkNCatalogue::kCodeListHeaderBytes, __LINE__, "%d",
-               static_cast<int32_t>(headerRemaining));
+        report(VkNCatalogue::kCodeListHeaderBytes, __LINE__, "%d", static_cast<int32_t>(headerRemaining));
         return -1;
     }
 
@@ -78,9 +79,8 @@ int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
         uint32_t messageSize = 0;
         if (!reader.readU32(blockIdentifier)) return -1;
         if (blockIdentifier != messageIdentifier) {
-            report(master, VkNCatalogue::kCodeBlockIdentifier, __LINE__, "%d%08X%08X",
-                   static_cast<int32_t>(i), static_cast<int32_t>(messageIdentifier),
-                   static_cast<int32_t>(blockIdentifier));
+            report(VkNCatalogue::kCodeBlockIdentifier, __LINE__, "%d%08X%08X", static_cast<int32_t>(i),
+                   static_cast<int32_t>(messageIdentifier), static_cast<int32_t>(blockIdentifier));
             return -1;
         }
         // A block too small for its own identifier and size would be read
@@ -104,7 +104,7 @@ int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
     }
 
     if (remaining != VkNSerial::kListTerminationSize) {
-        report(master, VkNCatalogue::kCodeListRemainingBytes, __LINE__, "%d%d",
+        report(VkNCatalogue::kCodeListRemainingBytes, __LINE__, "%d%d",
                static_cast<int32_t>(VkNSerial::kListTerminationSize),
                static_cast<int32_t>(static_cast<uint32_t>(remaining)));
         return -1;
@@ -114,7 +114,7 @@ int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
     for (int i = 0; i < 3; ++i) {
         if (words[i] != VkNSerial::kTerminationWords[i]) {
             // No values, so no format string: clang rejects a non-literal one without values.
-            if (master != nullptr)
+            if (VkCErrorList* master = VkNSerial::reportList())
                 master->setError(VkNCatalogue::kCodeListTermination, __LINE__, kFunction, nullptr);
             return -1;
         }

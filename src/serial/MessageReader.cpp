@@ -65,33 +65,19 @@ struct Sections {
     uint64_t wides[kMaxAdditionalParameters];
 };
 
-bool isConversionLetter(char c) {
-    switch (c) {
-        case 'i':
-        case 'd':
-        case 'u':
-        case 'x':
-        case 'X':
-        case 'o':
-        case 's':
-        case 'f':
-        case 'e':
-        case 'g':
-        case 'E':
-        case 'G':
-        case 'p':
-            return true;
-        default:
-            return false;
+// The reader's conversion letters and the kind each stands for before size
+// prefixes; 0 for every other character.
+struct VkCReaderLetters {
+    uint8_t kinds[256];
+    static constexpr uint8_t kNone = 0, kInteger = 1, kString = 2, kDouble = 3, kPointer = 4;
+    constexpr VkCReaderLetters() : kinds() {
+        for (unsigned char letter : {'i', 'd', 'u', 'x', 'X', 'o'}) kinds[letter] = kInteger;
+        for (unsigned char letter : {'f', 'e', 'g', 'E', 'G'}) kinds[letter] = kDouble;
+        kinds[static_cast<unsigned char>('s')] = kString;
+        kinds[static_cast<unsigned char>('p')] = kPointer;
     }
-}
-
-bool isIntegerLetter(char c) { return c == 'i' || c == 'd' || c == 'u' || c == 'x' || c == 'X' || c == 'o'; }
-
-bool hasWidePrefix(const char* format, size_t letterPos) {
-    if (format[letterPos - 1] == 'z') return true;
-    return letterPos >= 2 && format[letterPos - 1] == 'l' && format[letterPos - 2] == 'l';
-}
+};
+constexpr VkCReaderLetters kReaderLetters{};
 
 }  // namespace
 
@@ -99,23 +85,30 @@ bool hasWidePrefix(const char* format, size_t letterPos) {
 // letter and "p" mean 64 bits. After kMaxAdditionalParameters conversions no
 // further value could be stored, so the walk ends there.
 FormatPlan planFormat(const char* format) {
+    using Letters = VkCReaderLetters;
     FormatPlan plan;
     plan.count = 0;
-    const size_t length = std::strlen(format);
-    for (size_t pos = 0; pos < length && plan.count < kMaxAdditionalParameters; ++pos) {
-        const char next = format[pos + 1];
-        if (format[pos] != '%' || next == '%' || next == ' ' || next == '\0') continue;
-        ++pos;
-        while (pos < length && !isConversionLetter(format[pos])) ++pos;
-        if (pos >= length) break;
-        const char letter = format[pos];
+    const auto* const start = reinterpret_cast<const unsigned char*>(format);
+    for (const unsigned char* p = start; *p != '\0' && plan.count < kMaxAdditionalParameters; ++p) {
+        if (p[0] != '%' || p[1] == '%' || p[1] == ' ' || p[1] == '\0') continue;
+        ++p;
+        while (*p != '\0' && kReaderLetters.kinds[*p] == Letters::kNone) ++p;
+        if (*p == '\0') break;
         FormatPlan::Kind kind = FormatPlan::kDouble;
-        if (letter == 's') {
-            kind = FormatPlan::kString;
-        } else if (letter == 'p' || (isIntegerLetter(letter) && hasWidePrefix(format, pos))) {
-            kind = FormatPlan::kWideInteger;
-        } else if (isIntegerLetter(letter)) {
-            kind = FormatPlan::kInteger;
+        switch (kReaderLetters.kinds[*p]) {
+            case Letters::kString:
+                kind = FormatPlan::kString;
+                break;
+            case Letters::kPointer:
+                kind = FormatPlan::kWideInteger;
+                break;
+            case Letters::kInteger: {
+                const bool wide = p[-1] == 'z' || (p - start >= 2 && p[-1] == 'l' && p[-2] == 'l');
+                kind = wide ? FormatPlan::kWideInteger : FormatPlan::kInteger;
+                break;
+            }
+            default:
+                break;
         }
         plan.kinds[plan.count++] = kind;
     }
