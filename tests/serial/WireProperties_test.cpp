@@ -34,57 +34,43 @@ const struct {
     {"%5.2f", 'd'}, {"%s", 's'},      {"%-12s", 's'},
 };
 
-class RandomMessages {
-  public:
-    explicit RandomMessages(uint32_t seed) : random_(seed) {}
-
-    // Appends one message: types 0-5 and two unknown ones, random texts,
-    // numbers and stamp, and up to four parameters typed by their descriptors.
-    void record(VkCErrorList& list) {
-        const std::string templateText = text(), function = text();
-        list.setMessage(pick(8), pick(3), pick(2) * pick(400), pick(2) * pick(50), templateText.c_str(),
-                        word(), word(), word(), stamp(), function.c_str(), static_cast<const char*>(nullptr));
-        const uint32_t index = list.getNumberOfUsedEntries() - 1;
-        std::string format;
-        for (uint32_t count = pick(5); count > 0; --count) {
-            const auto& descriptor = kDescriptors[pick(std::size(kDescriptors))];
-            format += descriptor.text;
-            if (descriptor.kind == 'i') list.addAdditionalParameter(index, static_cast<int32_t>(word()));
-            if (descriptor.kind == 'w') list.addAdditionalParameter(index, static_cast<int64_t>(random_()));
-            if (descriptor.kind == 'd') list.addAdditionalParameter(index, number());
-            if (descriptor.kind == 's') list.addAdditionalParameter(index, text().c_str());
-        }
-        list.setFormatString(index, format.c_str());
-    }
-
-  private:
-    uint32_t pick(size_t bound) { return std::uniform_int_distribution<uint32_t>(0, bound - 1)(random_); }
-    uint32_t word() { return static_cast<uint32_t>(random_()); }
-
-    // Empty, short or long, with every byte value but NUL.
-    std::string text() {
-        static const size_t kLengths[] = {0, 1, 7, 300, 5000};
-        std::string text(kLengths[pick(std::size(kLengths))], ' ');
+// Appends one random message: types 0-5 and two unknown ones; empty,
+// short or long texts with every byte value but NUL; a stamp clear of the
+// default 0x1010 (never converted, so a stamp converting onto it would not
+// come back) and of the top of the range (where a long tick saturates); up
+// to four parameters typed by their descriptors, doubles of any magnitude,
+// zero, infinity or NaN.
+void recordRandom(std::mt19937_64& random, VkCErrorList& list) {
+    auto pick = [&random](size_t bound) { return static_cast<uint32_t>(random() % bound); };
+    auto text = [&] {
+        std::string text(std::vector<size_t>{0, 1, 7, 300, 5000}[pick(5)], ' ');
         for (char& c : text) c = static_cast<char>(1 + pick(255));
         return text;
+    };
+    const std::string templateText = text(), function = text();
+    list.setMessage(pick(8), pick(3), pick(2) * pick(400), pick(2) * pick(50), templateText.c_str(),
+                    static_cast<uint32_t>(random()), static_cast<uint32_t>(random()),
+                    static_cast<uint32_t>(random()), (random() >> (8 + pick(40))) + 0x100000,
+                    function.c_str(), static_cast<const char*>(nullptr));
+    const uint32_t index = list.getNumberOfUsedEntries() - 1;
+    const double specials[] = {0.0, std::numeric_limits<double>::infinity(), std::nan("")};
+    std::string format;
+    for (uint32_t count = pick(5); count > 0; --count) {
+        const auto& descriptor = kDescriptors[pick(std::size(kDescriptors))];
+        format += descriptor.text;
+        if (descriptor.kind == 'i') list.addAdditionalParameter(index, static_cast<int32_t>(random()));
+        if (descriptor.kind == 'w') list.addAdditionalParameter(index, static_cast<int64_t>(random()));
+        if (descriptor.kind == 's') list.addAdditionalParameter(index, text().c_str());
+        if (descriptor.kind == 'd') {
+            list.addAdditionalParameter(
+                index, pick(2) == 0
+                           ? specials[pick(3)]
+                           : (pick(2) == 0 ? -1 : 1) * std::ldexp(static_cast<double>(random()),
+                                                                  static_cast<int>(pick(600)) - 300));
+        }
     }
-
-    // Clear of the default stamp 0x1010, which is never converted (a stamp
-    // converting onto it would not come back), and of the top of the range,
-    // where a long tick saturates the wire value.
-    uint64_t stamp() { return (random_() >> (8 + pick(40))) + 0x100000; }
-
-    // Zero, infinity, NaN, or either sign at any magnitude.
-    double number() {
-        const double specials[] = {0.0, std::numeric_limits<double>::infinity(),
-                                   std::numeric_limits<double>::quiet_NaN()};
-        if (pick(2) == 0) return specials[pick(3)];
-        return (pick(2) == 0 ? -1 : 1) *
-               std::ldexp(static_cast<double>(random_()), static_cast<int>(pick(600)) - 300);
-    }
-
-    std::mt19937_64 random_;
-};
+    list.setFormatString(index, format.c_str());
+}
 
 // Stamps survive exactly when a local tick is a whole power of two of wire
 // ticks; otherwise to the wire's resolution and the double arithmetic.
@@ -103,13 +89,13 @@ class RoundTrip : public ReportCapture {};
 TEST_F(RoundTrip, RandomListsReadBackIntoEqualEntries) {
     VkCErrorManager& manager = VkCErrorManager::getInstance();
     const double savedTick = manager.getTimeStampTickDuration();
-    RandomMessages messages(20240611);
+    std::mt19937_64 random(20240611);
     for (double tick : {8.5e-9, 17e-9, 4.25e-9, 1e-9, 3.3e-9, 1e-6}) {
         SCOPED_TRACE(tick);
         manager.setTimeStampTickDuration(tick);
         for (int round = 0; round < 20 && !HasFailure(); ++round) {
             VkCMessageListPool sent(12, 10, 0, 5, nullptr);
-            for (int i = 0; i < 12; ++i) messages.record(sent);
+            for (int i = 0; i < 12; ++i) recordRandom(random, sent);
             const Bytes image = listImage(sent);
             VkCErrorList received(12, 10, 0, 0, nullptr);
             ASSERT_EQ(readList(received, image), 12);
