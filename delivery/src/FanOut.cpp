@@ -14,9 +14,12 @@ void deliverToProcessFanOut(VkNErrorManager::VkEMsgManCallbackInfo info, VkCErro
 
 }  // namespace
 
-FanOut::FanOut() : sinks_(std::make_shared<const SinkSet>()), waitMilliseconds_(kDefaultWait.count()) {}
+FanOut::FanOut() : sinks_(new SinkSet), waitMilliseconds_(kDefaultWait.count()) {}
 
-FanOut::~FanOut() = default;
+FanOut::~FanOut() {
+    for (const SinkSet* set : replaced_) delete set;
+    delete sinks_.load();
+}
 
 FanOut& FanOut::process() {
     // Never destroyed: the manager may still send while statics are torn down.
@@ -37,38 +40,67 @@ void FanOut::uninstall() {
     VkCErrorManager::getInstance().setMessageManagerCallback(nullptr);
 }
 
-std::shared_ptr<const FanOut::SinkSet> FanOut::snapshot() const { return std::atomic_load(&sinks_); }
+void FanOut::publish(std::unique_ptr<const SinkSet> set) {
+    replaced_.reserve(replaced_.size() + 1);  // so that nothing below throws
+    replaced_.push_back(sinks_.exchange(set.release()));
+    hasReplaced_.store(true);
+}
+
+void FanOut::freeReplaced() {
+    std::vector<const SinkSet*> freed;
+    {
+        std::unique_lock<std::mutex> lock(changeMutex_, std::try_to_lock);
+        // A set replaced before this look is out of every new sender's
+        // reach, so with no sender inside deliver() nobody holds it.
+        if (!lock.owns_lock() || readers_.load() != 0) return;
+        freed.swap(replaced_);
+        hasReplaced_.store(false);
+    }
+    // Outside the lock: a sink's destructor may attach or detach.
+    for (const SinkSet* set : freed) delete set;
+}
 
 void FanOut::attach(std::shared_ptr<Sink> sink) {
     if (!sink) return;
-    std::lock_guard<std::mutex> lock(changeMutex_);
-    auto changed = std::make_shared<SinkSet>(*snapshot());
-    changed->push_back(std::move(sink));
-    std::atomic_store(&sinks_, std::shared_ptr<const SinkSet>(std::move(changed)));
+    {
+        std::lock_guard<std::mutex> lock(changeMutex_);
+        auto changed = std::make_unique<SinkSet>(*sinks_.load());
+        changed->push_back(std::move(sink));
+        publish(std::move(changed));
+    }
+    freeReplaced();
 }
 
 bool FanOut::detach(const Sink* sink) {
-    std::lock_guard<std::mutex> lock(changeMutex_);
-    auto changed = std::make_shared<SinkSet>(*snapshot());
-    auto found =
-        std::find_if(changed->begin(), changed->end(),
-                     [sink](const std::shared_ptr<Sink>& attached) { return attached.get() == sink; });
-    if (found == changed->end()) return false;
-    changed->erase(found);
-    std::atomic_store(&sinks_, std::shared_ptr<const SinkSet>(std::move(changed)));
+    {
+        std::lock_guard<std::mutex> lock(changeMutex_);
+        auto changed = std::make_unique<SinkSet>(*sinks_.load());
+        auto found =
+            std::find_if(changed->begin(), changed->end(),
+                         [sink](const std::shared_ptr<Sink>& attached) { return attached.get() == sink; });
+        if (found == changed->end()) return false;
+        changed->erase(found);
+        publish(std::move(changed));
+    }
+    freeReplaced();
     return true;
 }
 
-size_t FanOut::sinkCount() const { return snapshot()->size(); }
+size_t FanOut::sinkCount() const {
+    std::lock_guard<std::mutex> lock(changeMutex_);
+    return sinks_.load()->size();
+}
 
 void FanOut::setWait(std::chrono::milliseconds wait) {
     waitMilliseconds_.store(std::max<int64_t>(0, wait.count()), std::memory_order_relaxed);
 }
 
 void FanOut::deliver(VkCErrorList& list) noexcept {
-    const std::shared_ptr<const SinkSet> sinks = snapshot();
+    readers_.fetch_add(1);
+    const SinkSet& sinks = *sinks_.load();
     const std::chrono::milliseconds wait(waitMilliseconds_.load(std::memory_order_relaxed));
-    for (const std::shared_ptr<Sink>& sink : *sinks) sink->deliver(list, wait);
+    for (const std::shared_ptr<Sink>& sink : sinks) sink->deliver(list, wait);
+    if (readers_.fetch_sub(1) == 1 && hasReplaced_.load()) freeReplaced();
 }
 
 }  // namespace VkNDelivery

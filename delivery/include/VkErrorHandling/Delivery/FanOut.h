@@ -29,10 +29,12 @@
 namespace VkNDelivery {
 
 // Ownership: holds a shared reference to each attached sink; a detached sink
-// may still finish a delivery that began before detach() returned.
+// may still finish a delivery that began before detach() returned, and the
+// fan-out lets go of it once no send is inside deliver() (at the latest when
+// the next send or change after that ends).
 // Thread safety: every operation from any thread at any time. deliver()
-// reads an immutable snapshot of the sinks, which attach and detach replace,
-// so senders never wait for a change of the set.
+// reads an immutable set of the sinks, which attach and detach replace, so
+// senders never wait for a change of the set.
 class VK_DELIVERY_EXPORT FanOut {
   public:
     static constexpr std::chrono::milliseconds kDefaultWait{100};
@@ -69,10 +71,21 @@ class VK_DELIVERY_EXPORT FanOut {
   private:
     using SinkSet = std::vector<std::shared_ptr<Sink>>;
 
-    std::shared_ptr<const SinkSet> snapshot() const;
+    // Makes `set` the current set; changeMutex_ is held.
+    void publish(std::unique_ptr<const SinkSet> set);
+    // Deletes the replaced sets if no sender can still be reading one.
+    void freeReplaced();
 
-    std::mutex changeMutex_;                // serialises attach and detach
-    std::shared_ptr<const SinkSet> sinks_;  // read and replaced with std::atomic_load/store
+    // A sender counts itself in readers_ before it loads sinks_ and out
+    // after its last look at the set: two atomic steps per send, where a
+    // shared_ptr snapshot took a lock from a global pool and two reference
+    // count updates. A replaced set is kept until readers_ is seen at 0
+    // after the replacement, when no sender can hold it any more.
+    std::atomic<const SinkSet*> sinks_;
+    std::atomic<uint64_t> readers_{0};
+    std::atomic<bool> hasReplaced_{false};
+    mutable std::mutex changeMutex_;        // serialises attach, detach and freeing
+    std::vector<const SinkSet*> replaced_;  // guarded by changeMutex_
     std::atomic<int64_t> waitMilliseconds_;
 };
 
