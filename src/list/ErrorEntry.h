@@ -93,6 +93,13 @@ struct VkErrorListAccess {
     static bool isMessageList(const VkCErrorList& list) { return list.isMessageList; }
     static void setIsMessageList(VkCErrorList& list, bool value) { list.isMessageList = value; }
     static uint32_t numberOfUsedEntries(const VkCErrorList& list) { return list.numberOfUsedEntries; }
+    // What reading a list image writes besides entries: the counters and the
+    // sender's identity.
+    static uint32_t numberOfEntries(const VkCErrorList& list) { return list.numberOfEntries; }
+    static uint32_t& usedEntries(VkCErrorList& list) { return list.numberOfUsedEntries; }
+    static uint32_t& errorCount(VkCErrorList& list) { return list.errorCount; }
+    static uint32_t& nodeId(VkCErrorList& list) { return list.nodeId; }
+    static uint32_t& applicationId(VkCErrorList& list) { return list.applicationId; }
     // VkCErrorList::setMainSubModule: fills the entry's module numbers from
     // the module table when both are 0.
     static void setMainSubModule(VkCErrorList& list, uint32_t index) {

@@ -1,8 +1,10 @@
-// Reading a list image and appending its messages.
+#include "serial/ListReader.h"
+
 #include <cstdint>
 
 #include "VkErrorHandling/VkCErrorList.h"
 #include "catalogue/MessageCodes.h"
+#include "list/ErrorEntry.h"
 #include "serial/ByteReader.h"
 #include "serial/MessageReader.h"
 #include "serial/WireFormat.h"
@@ -22,15 +24,17 @@ void report(uint32_t code, uint32_t line, const char* format, Values... values) 
 
 }  // namespace
 
-int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
-    using VkNSerial::ByteReader;
-    ByteReader reader = VkNSerial::payloadReader(data, length);
+namespace VkNSerial {
+
+int32_t readList(VkCErrorList& list, const unsigned char* data, uint32_t length, BlockPath path) {
+    using Access = VkErrorListAccess;
+    ByteReader reader = payloadReader(data, length);
 
     uint32_t identifier = 0;
     if (!reader.readU32(identifier)) return -1;
-    if (identifier != VkNSerial::kListIdentifier) {
-        report(VkNCatalogue::kCodeListIdentifier, __LINE__, "%08X%08X",
-               static_cast<int32_t>(VkNSerial::kListIdentifier), static_cast<int32_t>(identifier));
+    if (identifier != kListIdentifier) {
+        report(VkNCatalogue::kCodeListIdentifier, __LINE__, "%08X%08X", static_cast<int32_t>(kListIdentifier),
+               static_cast<int32_t>(identifier));
         return -1;
     }
     // Bytes the image still declares, counted down as fields are read; signed
@@ -42,21 +46,22 @@ int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
     uint32_t version = 0;
     if (!reader.readU32(version)) return -1;
     remaining -= 4;
-    if (version != VkNSerial::kWireVersion) {
-        report(VkNCatalogue::kCodeListVersion, __LINE__, "%08X%08X",
-               static_cast<int32_t>(VkNSerial::kWireVersion), static_cast<int32_t>(version));
+    if (version != kWireVersion) {
+        report(VkNCatalogue::kCodeListVersion, __LINE__, "%08X%08X", static_cast<int32_t>(kWireVersion),
+               static_cast<int32_t>(version));
         return -1;
     }
     uint32_t headerBytes = 0;
     uint32_t messageCount = 0;
     uint32_t messageIdentifier = 0;
-    if (!reader.readU32(headerBytes) || !reader.readU32(nodeId) || !reader.readU32(applicationId) ||
-        !reader.readU32(messageCount) || !reader.readU32(messageIdentifier)) {
+    if (!reader.readU32(headerBytes) || !reader.readU32(Access::nodeId(list)) ||
+        !reader.readU32(Access::applicationId(list)) || !reader.readU32(messageCount) ||
+        !reader.readU32(messageIdentifier)) {
         return -1;
     }
     remaining -= 4 + 16;
     // Newer senders may add header fields behind the known ones.
-    const int64_t headerRemaining = int64_t{headerBytes} - VkNSerial::kListHeaderBytes;
+    const int64_t headerRemaining = int64_t{headerBytes} - kListHeaderBytes;
     if (headerRemaining > 0) {
         if (!reader.skip(static_cast<uint64_t>(headerRemaining))) return -1;
         remaining -= headerRemaining;
@@ -71,8 +76,8 @@ int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
     // Wide, so a hostile count cannot overflow it; it is returned only once
     // every block has been read, and blocks take at least 8 bytes each.
     int64_t stored = messageCount;
-    const double stampFactor = VkNSerial::receiveStampFactor();
-    VkNSerial::FormatPlans plans;
+    const double stampFactor = receiveStampFactor();
+    FormatPlans plans;
     for (uint32_t i = 0; i < messageCount; ++i) {
         ByteReader blockStart = reader;
         uint32_t blockIdentifier = 0;
@@ -92,32 +97,39 @@ int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
         remaining -= messageSize;
 
         int32_t result = 0;
-        if (numberOfUsedEntries < numberOfEntries) {
+        uint32_t& used = Access::usedEntries(list);
+        if (used < Access::numberOfEntries(list)) {
             ByteReader blockReader(block, messageSize);
-            result = VkNSerial::readMessage(*this, numberOfUsedEntries, blockReader, 0, stampFactor, &plans);
-            if (result == 0) ++numberOfUsedEntries;
+            result = readMessage(list, used, blockReader, 0, stampFactor, &plans, path);
+            if (result == 0) ++used;
         } else {
             --stored;  // dropped silently; a full list only counts
         }
-        ++errorCount;
+        ++Access::errorCount(list);
         if (result != 0) return -1;
     }
 
-    if (remaining != VkNSerial::kListTerminationSize) {
+    if (remaining != kListTerminationSize) {
         report(VkNCatalogue::kCodeListRemainingBytes, __LINE__, "%d%d",
-               static_cast<int32_t>(VkNSerial::kListTerminationSize),
+               static_cast<int32_t>(kListTerminationSize),
                static_cast<int32_t>(static_cast<uint32_t>(remaining)));
         return -1;
     }
     uint32_t words[3] = {};
     if (!reader.readU32(words[0]) || !reader.readU32(words[1]) || !reader.readU32(words[2])) return -1;
     for (int i = 0; i < 3; ++i) {
-        if (words[i] != VkNSerial::kTerminationWords[i]) {
+        if (words[i] != kTerminationWords[i]) {
             // No values, so no format string: clang rejects a non-literal one without values.
-            if (VkCErrorList* master = VkNSerial::reportList())
+            if (VkCErrorList* master = reportList())
                 master->setError(VkNCatalogue::kCodeListTermination, __LINE__, kFunction, nullptr);
             return -1;
         }
     }
     return static_cast<int32_t>(stored);
+}
+
+}  // namespace VkNSerial
+
+int32_t VkCErrorList::deSerialize(const unsigned char* data, uint32_t length) {
+    return VkNSerial::readList(*this, data, length, VkNSerial::BlockPath::kRegularFirst);
 }

@@ -10,6 +10,7 @@
 #include "list/ErrorEntry.h"
 #include "list/ParameterSlots.h"
 #include "serial/ObjectBufferAccess.h"
+#include "serial/RegularBlock.h"
 #include "serial/WireFormat.h"
 
 namespace VkNSerial {
@@ -65,67 +66,7 @@ struct Sections {
     uint64_t wides[kMaxAdditionalParameters];
 };
 
-// The reader's conversion letters and the kind each stands for before size
-// prefixes; 0 for every other character.
-struct VkCReaderLetters {
-    uint8_t kinds[256];
-    static constexpr uint8_t kNone = 0, kInteger = 1, kString = 2, kDouble = 3, kPointer = 4;
-    constexpr VkCReaderLetters() : kinds() {
-        for (unsigned char letter : {'i', 'd', 'u', 'x', 'X', 'o'}) kinds[letter] = kInteger;
-        for (unsigned char letter : {'f', 'e', 'g', 'E', 'G'}) kinds[letter] = kDouble;
-        kinds[static_cast<unsigned char>('s')] = kString;
-        kinds[static_cast<unsigned char>('p')] = kPointer;
-    }
-};
-constexpr VkCReaderLetters kReaderLetters{};
-
 }  // namespace
-
-// The format walk, as recording types values: "ll" or "z" before an integer
-// letter and "p" mean 64 bits. After kMaxAdditionalParameters conversions no
-// further value could be stored, so the walk ends there.
-FormatPlan planFormat(const char* format) {
-    using Letters = VkCReaderLetters;
-    FormatPlan plan;
-    plan.count = 0;
-    const auto* const start = reinterpret_cast<const unsigned char*>(format);
-    for (const unsigned char* p = start; *p != '\0' && plan.count < kMaxAdditionalParameters; ++p) {
-        if (p[0] != '%' || p[1] == '%' || p[1] == ' ' || p[1] == '\0') continue;
-        ++p;
-        while (*p != '\0' && kReaderLetters.kinds[*p] == Letters::kNone) ++p;
-        if (*p == '\0') break;
-        FormatPlan::Kind kind = FormatPlan::kDouble;
-        switch (kReaderLetters.kinds[*p]) {
-            case Letters::kString:
-                kind = FormatPlan::kString;
-                break;
-            case Letters::kPointer:
-                kind = FormatPlan::kWideInteger;
-                break;
-            case Letters::kInteger: {
-                const bool wide = p[-1] == 'z' || (p - start >= 2 && p[-1] == 'l' && p[-2] == 'l');
-                kind = wide ? FormatPlan::kWideInteger : FormatPlan::kInteger;
-                break;
-            }
-            default:
-                break;
-        }
-        plan.kinds[plan.count++] = kind;
-    }
-    return plan;
-}
-
-const FormatPlan& FormatPlans::planFor(const unsigned char* bytes, uint32_t length, const char* format) {
-    const bool same =
-        valid_ && length == lastLength_ && (length == 0 || std::memcmp(bytes, lastBytes_, length) == 0);
-    if (!same) {
-        last_ = planFormat(format);
-        lastBytes_ = bytes;
-        lastLength_ = length;
-        valid_ = true;
-    }
-    return last_;
-}
 
 namespace {
 
@@ -133,13 +74,14 @@ namespace {
 class MessageBlockReader {
   public:
     MessageBlockReader(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase,
-                       double stampFactor, FormatPlans* plans)
+                       double stampFactor, FormatPlans* plans, BlockPath path)
         : maxParameters_(VkErrorListAccess::maxAdditionalParameters(list)),
           entry_(*VkErrorListAccess::entryForWrite(list, index)),
           reader_(reader),
           reportBase_(reportBase),
           stampFactor_(stampFactor),
           plans_(plans),
+          path_(path),
           format_(nullptr),
           formatBytes_(nullptr),
           formatLength_(0) {}
@@ -147,6 +89,7 @@ class MessageBlockReader {
     int32_t read() {
         uint32_t messageSize = 0;
         if (!findBlock(messageSize)) return -1;
+        if (path_ == BlockPath::kRegularFirst && readRegular(messageSize)) return 0;
         const size_t blockStart = reader_.offset() - 8;
         if (!readHeader() || !readFixedStrings()) return -1;
         // The old parameters go before the new ones arrive, strings freed.
@@ -164,6 +107,22 @@ class MessageBlockReader {
     }
 
   private:
+    // The fast path, for a block that lies whole in the input and, in a
+    // buffer, before its write position, so that every read of the field-by-
+    // field reader would have been allowed.
+    bool readRegular(uint32_t messageSize) {
+        if (messageSize < 8) return false;
+        ByteReader probe = reader_;
+        const uint64_t length = messageSize - 8u;
+        const unsigned char* body = nullptr;
+        if (!probe.takeRun(length, length, body) ||
+            !readRegularBlock(entry_, maxParameters_, body, length, stampFactor_, plans_)) {
+            return false;
+        }
+        reader_ = probe;
+        return true;
+    }
+
     template <typename... Values>
     void report(uint32_t code, uint32_t line, const char* format, Values... values) {
         if (VkCErrorList* master = reportList()) master->setError(code, line, kFunction, format, values...);
@@ -367,6 +326,7 @@ class MessageBlockReader {
     const double stampFactor_;
     // Plans of the formats already seen in this image; null for none.
     FormatPlans* const plans_;
+    const BlockPath path_;
     // The received format string as stored in the entry, and its bytes in
     // the image; null until read.
     const char* format_;
@@ -395,27 +355,35 @@ double receiveStampFactor() {
 }
 
 int32_t readMessage(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase,
-                    double stampFactor, FormatPlans* plans) {
+                    double stampFactor, FormatPlans* plans, BlockPath path) {
     if (VkErrorListAccess::entryAt(list, index) == nullptr) return -1;
-    MessageBlockReader blockReader(list, index, reader, reportBase, stampFactor, plans);
+    MessageBlockReader blockReader(list, index, reader, reportBase, stampFactor, plans, path);
     return blockReader.read();
+}
+
+int32_t readBufferedMessage(VkCErrorList& list, uint32_t index, VkCObjectBuffer& buffer, BlockPath path) {
+    if (VkErrorListAccess::entryAt(list, index) == nullptr) return -1;
+    ByteReader reader(VkObjectBufferAccess::readCursor(buffer), VkObjectBufferAccess::readableSize(buffer),
+                      VkObjectBufferAccess::writtenAhead(buffer));
+    const int32_t result =
+        readMessage(list, index, reader, buffer.getReadOffset(), receiveStampFactor(), nullptr, path);
+    VkObjectBufferAccess::advanceRead(buffer, reader.offset());
+    return result;
+}
+
+int32_t readMessageImage(VkCErrorList& list, uint32_t index, const unsigned char* data, uint32_t length,
+                         BlockPath path) {
+    if (VkErrorListAccess::entryAt(list, index) == nullptr) return -1;
+    ByteReader reader = payloadReader(data, length);
+    return readMessage(list, index, reader, 0, receiveStampFactor(), nullptr, path);
 }
 
 }  // namespace VkNSerial
 
 int32_t VkCErrorList::deSerializeMessage(uint32_t index, VkCObjectBuffer& buffer) {
-    if (VkErrorListAccess::entryAt(*this, index) == nullptr) return -1;
-    VkNSerial::ByteReader reader(VkObjectBufferAccess::readCursor(buffer),
-                                 VkObjectBufferAccess::readableSize(buffer),
-                                 VkObjectBufferAccess::writtenAhead(buffer));
-    const int32_t result =
-        VkNSerial::readMessage(*this, index, reader, buffer.getReadOffset(), VkNSerial::receiveStampFactor());
-    VkObjectBufferAccess::advanceRead(buffer, reader.offset());
-    return result;
+    return VkNSerial::readBufferedMessage(*this, index, buffer, VkNSerial::BlockPath::kRegularFirst);
 }
 
 int32_t VkCErrorList::deSerializeMessage(uint32_t index, const unsigned char* data, uint32_t length) {
-    if (VkErrorListAccess::entryAt(*this, index) == nullptr) return -1;
-    VkNSerial::ByteReader reader = VkNSerial::payloadReader(data, length);
-    return VkNSerial::readMessage(*this, index, reader, 0, VkNSerial::receiveStampFactor());
+    return VkNSerial::readMessageImage(*this, index, data, length, VkNSerial::BlockPath::kRegularFirst);
 }

@@ -6,8 +6,10 @@
 #include <cstdint>
 
 #include "VkErrorHandling/VkCErrorList.h"
+#include "VkErrorHandling/VkCObjectBuffer.h"
 #include "list/ErrorEntry.h"
 #include "serial/ByteReader.h"
+#include "serial/FormatPlan.h"
 
 namespace VkNSerial {
 
@@ -24,31 +26,10 @@ ByteReader payloadReader(const unsigned char* data, uint32_t length);
 // manager's tick duration; read once per image.
 double receiveStampFactor();
 
-// How a format string takes values from a block's parameter sections: the
-// kind of each conversion, in order, at most kMaxAdditionalParameters.
-struct FormatPlan {
-    enum Kind : uint8_t { kString, kInteger, kWideInteger, kDouble };
-    Kind kinds[kMaxAdditionalParameters];
-    uint32_t count;
-};
-
-FormatPlan planFormat(const char* format);
-
-// The plan of the last format string read from one image. The blocks of a
-// list mostly share their format, so a block whose format bytes equal the
-// last block's takes its plan unwalked. Points into the image: lives no
-// longer than one read of it. Not thread-safe.
-class FormatPlans {
-  public:
-    // The plan of `format`, received as `length` bytes at `bytes`.
-    const FormatPlan& planFor(const unsigned char* bytes, uint32_t length, const char* format);
-
-  private:
-    bool valid_ = false;
-    const unsigned char* lastBytes_ = nullptr;
-    uint32_t lastLength_ = 0;
-    FormatPlan last_;
-};
+// Whether a reader takes a regular block by the fast path
+// (readRegularBlock) or reads every block field by field. The second is the
+// reference the first is tested against.
+enum class BlockPath { kRegularFirst, kFieldByField };
 
 // Reads one message block (skipping foreign blocks before it) from `reader`
 // into entry `index` of `list` (-1 when it fails the index rule). Reports name
@@ -56,7 +37,14 @@ class FormatPlans {
 // reader stops where reading stopped.
 // `plans`, when given, is shared by the blocks of one image.
 int32_t readMessage(VkCErrorList& list, uint32_t index, ByteReader& reader, uint32_t reportBase,
-                    double stampFactor, FormatPlans* plans = nullptr);
+                    double stampFactor, FormatPlans* plans = nullptr,
+                    BlockPath path = BlockPath::kRegularFirst);
+
+// The two forms of VkCErrorList::deSerializeMessage, with the block read by
+// `path`.
+int32_t readMessageImage(VkCErrorList& list, uint32_t index, const unsigned char* data, uint32_t length,
+                         BlockPath path);
+int32_t readBufferedMessage(VkCErrorList& list, uint32_t index, VkCObjectBuffer& buffer, BlockPath path);
 
 }  // namespace VkNSerial
 

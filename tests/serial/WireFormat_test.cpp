@@ -64,6 +64,7 @@ class WireFormat : public ReportCapture {
 
 TEST_F(WireFormat, ExampleMessageGivesTheExactImageAndReadsBack) {
     EXPECT_EQ(messageImage(example, 0), kExampleImage);
+    expectMessagePathsAgree(kExampleImage, kExampleImage.size());
     VkCObjectBuffer buffer;
     uint32_t size = 0;
     ASSERT_TRUE(example.serializeMessage(0, &buffer, size));
@@ -92,6 +93,7 @@ TEST_F(WireFormat, ExampleMessageGivesTheExactImageAndReadsBack) {
 
 TEST_F(WireFormat, ExampleListGivesTheExactImageAndAnEmptyOneNone) {
     EXPECT_EQ(listImage(example), exampleListImage());
+    expectListPathsAgree(exampleListImage(), exampleListImage().size());
     char memory[200];
     uint32_t size = 0;
     EXPECT_EQ(example.serialize(memory, sizeof memory, size), memory);
@@ -270,6 +272,7 @@ TEST_F(WireFormat, MalformedImagesAreReported) {
         SCOPED_TRACE(row.name);
         Bytes image = kExampleImage;
         row.damage(image);
+        expectMessagePathsAgree(image, image.size());
         EXPECT_EQ(readMessage(received, image), -1);
         expectOnlyReport(row, "VkCErrorList::deSerializeMessage");
     }
@@ -299,6 +302,7 @@ TEST_F(WireFormat, MalformedImagesAreReported) {
         SCOPED_TRACE(row.name);
         Bytes image = exampleListImage();
         row.damage(image);
+        expectListPathsAgree(image, image.size());
         VkCErrorList fresh(2, 5, 0, 0, nullptr);
         EXPECT_EQ(readList(fresh, image), -1);
         expectOnlyReport(row, row.code >= kCodeMessageVersion ? "VkCErrorList::deSerializeMessage"
@@ -336,15 +340,21 @@ TEST_F(WireFormat, MalformedLengthsFailWithoutReport) {
     EXPECT_EQ(received.deSerialize(nullptr, 154) + received.deSerialize(exampleListImage().data(), 3), -2);
 
     // In a buffer still being written no read starts behind the write
-    // position, so the stale block behind a rewritten one is not read.
-    VkCObjectBuffer rewritten;
-    uint32_t size = 0;
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(example.serializeMessage(0, &rewritten, size));
-        if (i == 1) rewritten.setWriteOffset(0);
+    // position: neither a stale block behind a rewritten one nor the rest of
+    // a block that the write position cuts is read.
+    for (const uint32_t rewriteAt : {0u, 114u}) {
+        const ReadOutcome outcome =
+            expectPathsAgree(2, 5, [&](VkCErrorList& list, VkNSerial::BlockPath path) {
+                VkCObjectBuffer buffer;
+                uint32_t size = 0;
+                for (int i = 0; i < 2; ++i) example.serializeMessage(0, &buffer, size);
+                buffer.setWriteOffset(rewriteAt);
+                if (rewriteAt == 0) example.serializeMessage(0, &buffer, size);
+                return std::vector<int64_t>{VkNSerial::readBufferedMessage(list, 0, buffer, path),
+                                            VkNSerial::readBufferedMessage(list, 1, buffer, path)};
+            });
+        EXPECT_EQ(outcome.results, (std::vector<int64_t>{0, -1})) << rewriteAt;
     }
-    EXPECT_EQ(received.deSerializeMessage(0, rewritten), 0);
-    EXPECT_EQ(received.deSerializeMessage(1, rewritten), -1);
     EXPECT_TRUE(takeReports().empty());
 }
 
