@@ -1,13 +1,17 @@
 // Helpers shared by the wire-format tests: byte images as vectors, the
-// example message, and a master error list of the test's own that collects
-// the readers' reports.
+// example message, reads that take every image both ways (the fast path for
+// regular blocks and field by field) and compare, and a master error list of
+// the test's own that collects the readers' reports.
 #ifndef VKERRORHANDLING_TESTS_SERIAL_SERIALTESTSUPPORT_H_
 #define VKERRORHANDLING_TESTS_SERIAL_SERIALTESTSUPPORT_H_
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +19,7 @@
 #include "VkErrorHandling/VkCErrorList.h"
 #include "VkErrorHandling/VkCErrorManager.h"
 #include "VkErrorHandling/VkCObjectBuffer.h"
+#include "list/EntryRelease.h"
 #include "serial/ListReader.h"
 #include "serial/MessageReader.h"
 #include "support/EntryChecks.h"
@@ -66,52 +71,101 @@ inline Bytes listImage(VkCErrorList& list) {
     return taken(image, size);
 }
 
-inline int32_t readMessage(VkCErrorList& list, const Bytes& image, uint32_t index = 0) {
-    return list.deSerializeMessage(index, image.data(), static_cast<uint32_t>(image.size()));
-}
-
-inline int32_t readList(VkCErrorList& list, const Bytes& image) {
-    return list.deSerialize(image.data(), static_cast<uint32_t>(image.size()));
-}
-
-// Everything a read can change in `list`: counters, identity, and every
-// entry's fields, strings (none apart from "") and typed parameters, bit for
-// bit, numbers as their raw bytes: the damage tests take this state a
-// million times.
-inline std::string listState(const VkCErrorList& list) {
-    std::string state;
-    auto number = [&state](uint64_t value) {
-        state.append(reinterpret_cast<const char*>(&value), sizeof value);
-    };
-    auto text = [&state](const char* stored) {
+// Everything a read can change in `list`, as bytes: counters, identity, and
+// each entry from `first` up to `last` bit for bit, its strings (none apart
+// from "") as text, no stale value past the parameter count.
+inline std::string listState(const VkCErrorList& list, uint32_t first = 0, uint32_t last = UINT32_MAX) {
+    const uint32_t counters[] = {list.getNumberOfUsedEntries(), list.getErrorCount(), list.getNodeId(),
+                                 list.getApplicationId()};
+    std::string state(reinterpret_cast<const char*>(counters), sizeof counters);
+    auto text = [&state](char*& stored) {
         state.append(stored != nullptr ? stored : "(none)").push_back('|');
+        stored = nullptr;
     };
-    for (uint64_t value :
-         {list.getNumberOfUsedEntries(), list.getErrorCount(), list.getNodeId(), list.getApplicationId()}) {
-        number(value);
-    }
-    for (uint32_t i = 0; i < list.getNumberOfEntries(); ++i) {
-        const auto& e = *VkErrorListAccess::entryAt(list, i);
-        for (uint64_t value :
-             {uint64_t{e.messageType}, uint64_t{e.errorCode}, uint64_t{e.lineNumber}, e.timeStamp,
-              uint64_t{e.displayMode}, uint64_t{e.mainModuleNumber}, uint64_t{e.subModuleNumber},
-              uint64_t{e.originNode}, uint64_t{e.additionalParametersCount}}) {
-            number(value);
-        }
+    for (uint32_t i = first; i < std::min(last, list.getNumberOfEntries()); ++i) {
+        VkErrorListAccess::Entry e;
+        std::memcpy(&e, VkErrorListAccess::entryAt(list, i), sizeof e);
         text(e.functionName);
         text(e.formatString);
         text(e.messageTemplate);
         for (uint32_t k = 0; k < kMaxAdditionalParameters; ++k) {
-            const VkSParameter& slot = e.additionalParameters[k];
-            number(slot.type);  // and no value for a slot past the count
+            VkSParameter& slot = e.additionalParameters[k];
+            if (k >= e.additionalParametersCount) slot.value.int64Value = 0;
             if (k < e.additionalParametersCount && slot.type == kParameterString)
                 text(slot.value.stringValue);
-            if (k < e.additionalParametersCount && slot.type != kParameterString)
-                number(slot.value.int64Value);
         }
-        state.push_back('\n');
+        state.append(reinterpret_cast<const char*>(&e), sizeof e);
     }
     return state;
+}
+
+// A deep copy of `list`, entries, strings and counters, in a fresh list.
+inline std::unique_ptr<VkCErrorList> copyOf(const VkCErrorList& list) {
+    using Access = VkErrorListAccess;
+    std::unique_ptr<VkCErrorList> copy(
+        new VkCErrorList(list.getNumberOfEntries(), list.getMaxAdditionalParameters(0), 0, 0, nullptr));
+    for (uint32_t i = 0; i < list.getNumberOfEntries(); ++i) {
+        Access::Entry& e = *Access::entryAt(*copy, i);
+        std::memcpy(&e, Access::entryAt(list, i), sizeof e);
+        for (char** text : {&e.functionName, &e.formatString, &e.messageTemplate}) {
+            if (*text != nullptr) *text = ::strdup(*text);
+        }
+        for (uint32_t k = 0; k < e.additionalParametersCount && k < kMaxAdditionalParameters; ++k) {
+            VkSParameter& slot = e.additionalParameters[k];
+            if (slot.type == kParameterString && slot.value.stringValue != nullptr)
+                slot.value.stringValue = ::strdup(slot.value.stringValue);
+        }
+    }
+    Access::usedEntries(*copy) = list.getNumberOfUsedEntries();
+    Access::entryForWrite(*copy, list.getNumberOfEntries() - 1);  // reset releases the free ones too
+    Access::errorCount(*copy) = list.getErrorCount();
+    Access::nodeId(*copy) = list.getNodeId();
+    Access::applicationId(*copy) = list.getApplicationId();
+    Access::setIsMessageList(*copy, Access::isMessageList(list));
+    return copy;
+}
+
+// Reads by `read(list, path)` twice: field by field into a copy of `list`,
+// then by the fast path into `list` itself, and expects the same result,
+// list and reports. Only the second read's reports stay.
+template <typename Read>
+auto readBothWays(VkCErrorList& list, Read read) {
+    VkCErrorList& master = VkCErrorManager::getInstance().getMasterErrorList();
+    const uint32_t reported = master.getNumberOfUsedEntries(), counted = master.getErrorCount();
+    const std::unique_ptr<VkCErrorList> copy = copyOf(list);
+    const auto plain = read(*copy, VkNSerial::BlockPath::kFieldByField);
+    const std::string plainReports = listState(master, reported, master.getNumberOfUsedEntries());
+    for (uint32_t& used = VkErrorListAccess::usedEntries(master); used > reported;)
+        VkNList::releaseEntry(*VkErrorListAccess::entryAt(master, --used));
+    VkErrorListAccess::errorCount(master) = counted;
+    const auto fast = read(list, VkNSerial::BlockPath::kRegularFirst);
+    EXPECT_EQ(fast, plain);
+    EXPECT_EQ(listState(list), listState(*copy));
+    EXPECT_EQ(listState(master, reported, master.getNumberOfUsedEntries()), plainReports);
+    return fast;
+}
+
+// The image's first `length` bytes read both ways: as a message into entry
+// `index`, as a list, or as a message from a buffer (the result, then the
+// read position).
+inline int32_t readMessage(VkCErrorList& list, const Bytes& image, uint32_t index = 0, size_t length = ~0u) {
+    return readBothWays(list, [&](VkCErrorList& into, VkNSerial::BlockPath path) {
+        return VkNSerial::readMessageImage(into, index, image.data(), std::min<size_t>(length, image.size()),
+                                           path);
+    });
+}
+inline int32_t readList(VkCErrorList& list, const Bytes& image, size_t length = ~0u) {
+    return readBothWays(list, [&](VkCErrorList& into, VkNSerial::BlockPath path) {
+        return VkNSerial::readList(into, image.data(), std::min<size_t>(length, image.size()), path);
+    });
+}
+inline std::vector<int64_t> readBuffered(VkCErrorList& list, const Bytes& image, uint32_t index,
+                                         size_t length = ~0u) {
+    return readBothWays(list, [&](VkCErrorList& into, VkNSerial::BlockPath path) {
+        VkCObjectBuffer buffer(image.data(), std::min<size_t>(length, image.size()));
+        const int32_t result = VkNSerial::readBufferedMessage(into, index, buffer, path);
+        return std::vector<int64_t>{result, buffer.getReadOffset()};
+    });
 }
 
 // One way to damage a valid image, and the one report the reader must make:
@@ -145,66 +199,6 @@ class ReportCapture : public ::testing::Test {
     void expectOnlyReport(const DamageRow& row, const char* function) {
         EXPECT_EQ(takeReports(), (std::vector<std::vector<std::string>>{{std::to_string(row.code), function,
                                                                          row.formatString, row.parameters}}));
-    }
-
-    // What the reads of one image gave: their results (and read positions)
-    // and the reports they made.
-    struct ReadOutcome {
-        std::vector<int64_t> results;
-        std::vector<std::vector<std::string>> reports;
-    };
-
-    // Reads by both block paths, each into a receiver of `entries` entries
-    // and `limit` parameters whose entry 0 is used and entry 1 was written
-    // while free, and expects the same results, reports and list state.
-    // Both receivers live at once, so that stale bits differ between them.
-    // Returns what the fast path gave.
-    template <typename Read>
-    ReadOutcome expectPathsAgree(uint32_t entries, uint32_t limit, Read read) {
-        using VkNSerial::BlockPath;
-        VkCErrorList lists[2] = {{entries, limit, 0, 0, nullptr}, {entries, limit, 0, 0, nullptr}};
-        ReadOutcome outcomes[2];
-        for (BlockPath path : {BlockPath::kRegularFirst, BlockPath::kFieldByField}) {
-            VkCErrorList& list = lists[static_cast<size_t>(path)];
-            list.setMessage(1, 0, 1, 1, "old template", 6, 1, 1, 0x1010, "old", "%lld%s%f", -1LL, "a", 3.0);
-            list.setFormatString(1, "%s");
-            list.addAdditionalParameter(1, "free");
-            outcomes[static_cast<size_t>(path)] = {read(list, path), takeReports()};
-        }
-        EXPECT_EQ(outcomes[0].results, outcomes[1].results);
-        EXPECT_EQ(outcomes[0].reports, outcomes[1].reports);
-        EXPECT_EQ(listState(lists[0]), listState(lists[1]));
-        return outcomes[0];
-    }
-
-    // A list image into a receiver of `roomy` entries, and into a full one.
-    ReadOutcome expectListPathsAgree(const Bytes& image, size_t length, uint32_t roomy = 3) {
-        ReadOutcome outcome;
-        for (uint32_t entries : {roomy, 1u}) {
-            ReadOutcome one =
-                expectPathsAgree(entries, 10, [&](VkCErrorList& list, VkNSerial::BlockPath path) {
-                    return std::vector<int64_t>{
-                        VkNSerial::readList(list, image.data(), static_cast<uint32_t>(length), path)};
-                });
-            outcome.results.push_back(one.results[0]);
-            outcome.reports.insert(outcome.reports.end(), one.reports.begin(), one.reports.end());
-        }
-        return outcome;
-    }
-
-    // A message image into the used entry, then twice from a buffer into
-    // free ones (results and read positions), with room for two parameters.
-    ReadOutcome expectMessagePathsAgree(const Bytes& image, size_t length) {
-        return expectPathsAgree(3, 2, [&](VkCErrorList& list, VkNSerial::BlockPath path) {
-            const auto size = static_cast<uint32_t>(length);
-            VkCObjectBuffer buffer(image.data(), size);
-            std::vector<int64_t> results{VkNSerial::readMessageImage(list, 0, image.data(), size, path)};
-            for (uint32_t index : {1u, 2u}) {
-                results.push_back(VkNSerial::readBufferedMessage(list, index, buffer, path));
-                results.push_back(buffer.getReadOffset());
-            }
-            return results;
-        });
     }
 
     VkCErrorListPool reports{50, 5, 0, 0, nullptr};
