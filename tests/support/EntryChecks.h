@@ -27,18 +27,20 @@ inline std::vector<uint32_t> storedCodes(const VkCErrorList& list) {
 // read as ""), or "?" and the type of a slot of no type.
 inline std::string describeParameters(const VkCErrorList& list, uint32_t index, bool exact = false) {
     const auto* entry = VkErrorListAccess::entryAt(list, index);
-    std::ostringstream out;
+    std::string out;
     for (uint32_t i = 0; entry != nullptr && i < entry->additionalParametersCount; ++i) {
         const VkSParameter& p = entry->additionalParameters[i];
-        out << (i == 0 ? "" : " ");
-        if (p.type == kParameterInt32) out << "i:" << p.value.int32Value;
-        if (p.type == kParameterInt64) out << "w:" << p.value.int64Value;
-        if (p.type == kParameterDouble && !exact) out << "d:" << p.value.doubleValue;
-        if (p.type == kParameterDouble && exact) out << "d:" << p.value.int64Value;
-        if (p.type == kParameterString) out << "s:" << (p.value.stringValue ? p.value.stringValue : "");
-        if (p.type == kParameterEmpty || p.type > kParameterInt64) out << "?" << p.type;
+        out += i == 0 ? "" : " ";
+        if (p.type == kParameterInt32) out += "i:" + std::to_string(p.value.int32Value);
+        if (p.type == kParameterInt64 || (p.type == kParameterDouble && exact))
+            out += (p.type == kParameterInt64 ? "w:" : "d:") + std::to_string(p.value.int64Value);
+        if (p.type == kParameterDouble && !exact)
+            out += "d:" + (std::ostringstream() << p.value.doubleValue).str();
+        if (p.type == kParameterString)
+            out += std::string("s:") + (p.value.stringValue ? p.value.stringValue : "");
+        if (p.type == kParameterEmpty || p.type > kParameterInt64) out += "?" + std::to_string(p.type);
     }
-    return out.str();
+    return out;
 }
 
 // Every field, string and parameter of two entries, slot types included.
@@ -62,6 +64,15 @@ inline void expectSameEntry(const VkCErrorList& expected, uint32_t expectedIndex
                     p.value.stringValue != b.additionalParameters[i].value.stringValue)
             << "parameter " << i + 1 << " is shared";
     }
+}
+
+// Two lists alike: counters, identity and every entry, free ones too.
+inline void expectSameList(const VkCErrorList& expected, const VkCErrorList& actual) {
+    EXPECT_EQ(std::vector<uint32_t>({expected.getNumberOfUsedEntries(), expected.getErrorCount(),
+                                     expected.getNodeId(), expected.getApplicationId()}),
+              std::vector<uint32_t>({actual.getNumberOfUsedEntries(), actual.getErrorCount(),
+                                     actual.getNodeId(), actual.getApplicationId()}));
+    for (uint32_t i = 0; i < expected.getNumberOfEntries(); ++i) expectSameEntry(expected, i, actual, i);
 }
 
 }  // namespace VkNTest
