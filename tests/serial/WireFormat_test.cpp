@@ -435,7 +435,6 @@ TEST_F(WireFormat, MalformedImagesFailWithTheirOwnReportOrNone) {
              putWord(image, 0, 114);
          },
          kCodeMessageRemainingBytes, "%08X%d%d", "i:106 i:110 i:106"},
-        {"prefix past the data", edit(0, 111)},
         {"prefix below its own size", edit(0, 3)},
         {"format string of 4 G", edit(68, 0xFFFFFFFF)},
         {"string parameters 4 G", edit(94, 0xFFFFFFFF)},
@@ -473,7 +472,6 @@ TEST_F(WireFormat, MalformedImagesFailWithTheirOwnReportOrNone) {
         // The termination words are taken for the second block.
         {"4 G messages", edit(kCountField, 0xFFFFFFFF), kCodeBlockIdentifier, "%d%08X%08X",
          "i:1 i:1052672 i:-1431651397"},
-        {"prefix past the data", edit(0, 155)},
         {"block past the list", edit(kFirstBlock + 4, 0x200)},
         {"block below its own size", edit(kFirstBlock + 4, 4)},
         {"header bytes 4 G", edit(kListHeaderBytesField, 0xFFFFFFFF)},

@@ -40,7 +40,7 @@ class ParameterTextTest : public ::testing::Test {
     VkCErrorList list;
 };
 
-TEST_F(ParameterTextTest, FillsPlaceholders) {
+TEST_F(ParameterTextTest, FillsPlaceholdersAndShowsOneParameterAlone) {
     struct Case {
         const char* text;
         const char* format;
@@ -82,9 +82,8 @@ TEST_F(ParameterTextTest, FillsPlaceholders) {
     std::string out = "kept ";
     list.printParameter(out, 0, std::string(3000, 'x').append("%4").c_str(), "%d%d%d%s");
     EXPECT_EQ(out, "kept " + std::string(3000, 'x') + "abc");
-}
 
-TEST_F(ParameterTextTest, OneParameterAlone) {
+    // One parameter alone.
     list.setMessage(3, 0, 0, 0, nullptr, 7, 1, 0, uint64_t{0}, "fn", nullptr);
     const std::pair<uint32_t, uint32_t> indices[] = {{0, 1}, {0, 4}, {0, 0}, {1, 4}, {2, 1}, {4, 1}};
     const std::string expected[] = {"42", "abc", kOutOfRange, kOutOfRange, "%1" /* no format string */, ""};
