@@ -66,10 +66,6 @@ struct Sections {
     uint64_t wides[kMaxAdditionalParameters];
 };
 
-}  // namespace
-
-namespace {
-
 // Reads one block into one entry. Short-lived, on the stack of a reader call.
 class MessageBlockReader {
   public:
