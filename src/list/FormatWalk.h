@@ -149,7 +149,16 @@ inline void recordParameters(VkErrorListAccess::Entry& entry, uint32_t maxAdditi
                 ++slot;
             }
         } else if (kind == VkEDescriptorKind::kInt64) {
-            const int64_t value = va_arg(args, int64_t);
+            // Read as the type the compiler's format check has the host pass,
+            // so that va_arg never reads a type other than the one passed.
+            int64_t value;
+            if (end[-1] == 'p') {
+                value = static_cast<int64_t>(reinterpret_cast<uintptr_t>(va_arg(args, const void*)));
+            } else if (end[-2] == 'z') {
+                value = static_cast<int64_t>(va_arg(args, size_t));
+            } else {
+                value = va_arg(args, long long);
+            }
             if (slot != full) {
                 slot->type = kParameterInt64;
                 slot->value.int64Value = value;
