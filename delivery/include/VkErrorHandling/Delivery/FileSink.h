@@ -87,8 +87,8 @@ class VK_DELIVERY_EXPORT FileSink : public Sink {
     uint64_t size_ = 0;  // bytes in the current file, as far as we know
     dev_t device_ = 0;   // identity of the open file, to tell whether path still names it
     ino_t inode_ = 0;
-    std::chrono::steady_clock::time_point nextPathCheck_;
-    std::string text_;  // reused for composing each list
+    int64_t nextPathCheck_ = 0;  // monotonic milliseconds
+    std::string text_;           // reused for composing each list
     std::atomic<uint64_t> writeErrors_{0};
     std::atomic<uint64_t> rotations_{0};
     std::atomic<uint64_t> reopenings_{0};
