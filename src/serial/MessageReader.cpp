@@ -173,14 +173,7 @@ class MessageBlockReader {
         const unsigned char* at = nullptr;
         if (reader_.takeRun(kLength, kLength - 4, at)) {
             headerBytes = loadBig32(at);
-            entry_.originNode = loadBig32(at + 4);
-            entry_.messageType = loadBig32(at + 8);
-            entry_.lineNumber = loadBig32(at + 12);
-            entry_.timeStamp = scaleStamp(loadBig64(at + 16), stampFactor_);
-            entry_.errorCode = loadBig32(at + 24);
-            entry_.displayMode = loadBig32(at + 28);
-            entry_.mainModuleNumber = loadBig32(at + 32);
-            entry_.subModuleNumber = loadBig32(at + 36);
+            storeHeaderFields(entry_, at, stampFactor_);
             // at + 40 and at + 44: the sender's parameter limit and the
             // string bytes, neither needed here.
             return true;

@@ -130,15 +130,7 @@ void storeParameters(VkErrorListAccess::Entry& entry, uint32_t maxParameters, co
 
 void storeRegularBlock(VkErrorListAccess::Entry& entry, uint32_t maxParameters, const RegularBlock& block,
                        double stampFactor, FormatPlans* plans) {
-    const unsigned char* const header = block.header;
-    entry.originNode = loadBig32(header + 4);
-    entry.messageType = loadBig32(header + 8);
-    entry.lineNumber = loadBig32(header + 12);
-    entry.timeStamp = scaleStamp(loadBig64(header + 16), stampFactor);
-    entry.errorCode = loadBig32(header + 24);
-    entry.displayMode = loadBig32(header + 28);
-    entry.mainModuleNumber = loadBig32(header + 32);
-    entry.subModuleNumber = loadBig32(header + 36);
+    storeHeaderFields(entry, block.header, stampFactor);
     VkNList::replaceString(entry.formatString, block.format);
     VkNList::replaceString(entry.functionName, block.function);
     VkNList::replaceString(entry.messageTemplate, block.messageTemplate);

@@ -7,7 +7,9 @@
 #include <cstdint>
 
 #include "list/ErrorEntry.h"
+#include "serial/ByteOrder.h"
 #include "serial/FormatPlan.h"
+#include "serial/WireFormat.h"
 
 namespace VkNSerial {
 
@@ -20,6 +22,22 @@ namespace VkNSerial {
 // `plans`, when given, is shared by the blocks of one image.
 bool readRegularBlock(VkErrorListAccess::Entry& entry, uint32_t maxParameters, const unsigned char* body,
                       size_t length, double stampFactor, FormatPlans* plans);
+
+// Stores the number fields of a message header that has arrived whole;
+// `header` points at its header-bytes field. Both readers share it, so the
+// fast path and the field-by-field path cannot drift apart. Inline: every
+// message block passes here.
+inline void storeHeaderFields(VkErrorListAccess::Entry& entry, const unsigned char* header,
+                              double stampFactor) {
+    entry.originNode = loadBig32(header + 4);
+    entry.messageType = loadBig32(header + 8);
+    entry.lineNumber = loadBig32(header + 12);
+    entry.timeStamp = scaleStamp(loadBig64(header + 16), stampFactor);
+    entry.errorCode = loadBig32(header + 24);
+    entry.displayMode = loadBig32(header + 28);
+    entry.mainModuleNumber = loadBig32(header + 32);
+    entry.subModuleNumber = loadBig32(header + 36);
+}
 
 }  // namespace VkNSerial
 
